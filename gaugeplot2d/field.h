@@ -1,0 +1,30 @@
+// gaugeplot2d field value and level band: polygon gauges, their blend, and the band they bound.
+#pragma once
+
+namespace gaugeplot2d {
+
+constexpr int BandDirections = 160;  // integer points on the boundary of the square [-20, 20]^2
+constexpr int BandHalfSize = 20;
+constexpr float InnerFraction = 0.9f;
+
+struct FieldState {
+    float queryX = 0;  // in: a direction, pixels from the centre, y down; out: the outer level point
+    float queryY = 0;
+    float innerX = 0;  // out: the inner level point, window pixels
+    float innerY = 0;
+};
+
+extern FieldState field;
+
+// Direction n of the band walk, as an integer point (x, y) on the square's boundary.
+void bandDirection(int n, int* x, int* y);
+
+// Gauge of polygon k at the query point, stored in its record's gauge.
+void polygonGauge(int k, float p);
+// Blends the gauges of the finished polygons at the query point, then moves the query point to
+// the outer level point and sets the inner one, both in window pixels.
+void fieldLevelPoints(float p);
+// Samples the level ring, fills the band, then draws the polygons on top.
+void drawLevelBand(float p);
+
+}  // namespace gaugeplot2d

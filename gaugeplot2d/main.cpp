@@ -1,0 +1,22 @@
+// gaugeplot2d: sketch polygons and see the unit level curve of their blended gauges, flat.
+//
+// Controls:
+//   right button        pop-up menu: "new polygon", "change", "Yontsal Function", "Polygon Draw",
+//                       "Print Values" (listing on standard output), "[Esc] Exit" (status 1)
+//   left click          in "new polygon": add a vertex (more than 25 pixels from the last one)
+//   left drag           in "change": move the vertex picked within 8 pixels of the press
+//   Esc                 quit (status 0)
+#include <GL/glut.h>
+
+#include "viewer.h"
+
+int main(int argc, char** argv)
+{
+    using namespace gaugeplot2d;
+    glutInit(&argc, argv);
+    initWindow();
+    initMenu();
+    initGL();
+    glutMainLoop();
+    return 0;
+}

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs, on Debian, whatever the build and the tests need and the machine lacks. Run as root.
+set -euo pipefail
+
+packages=(
+  cmake g++ make pkg-config
+  freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri
+  libgtest-dev libbenchmark-dev
+)
+if [ "${GAUGEPLOT_SETUP_EXTRA:-}" != "" ]; then
+  read -r -a extra <<< "$GAUGEPLOT_SETUP_EXTRA"
+  packages+=("${extra[@]}")
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+if [ "$(id -u)" -ne 0 ]; then
+  echo "error: these Debian packages are missing and installing them needs root: ${missing[*]}" >&2
+  exit 1
+fi
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test: once plainly, and once more under
+# AddressSanitizer and UndefinedBehaviorSanitizer, where any report fails the run.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/setup.sh
+
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j2
+(cd build && ctest --output-on-failure -j2)
+
+cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DGAUGEPLOT_SANITIZE=ON >/dev/null
+cmake --build build-sanitize -j2
+export ASAN_OPTIONS=abort_on_error=0:halt_on_error=1:detect_leaks=1
+export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+(cd build-sanitize && ctest --output-on-failure -j2 -LE e2e)
