@@ -15,6 +15,13 @@ void reset()
     answers = Answers();
 }
 
+void clearFrame()
+{
+    recording.primitiveCount = 0;
+    recording.vertexCount = 0;
+    recording.callCount = 0;
+}
+
 const Primitive& primitive(int i) { return recording.primitives[i]; }
 
 const Vertex& vertexOf(int i, int j) { return recording.vertices[recording.primitives[i].firstVertex + j]; }

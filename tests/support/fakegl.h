@@ -95,6 +95,9 @@ extern Answers answers;
 
 // Back to an empty recording and the default answers.
 void reset();
+// Drops the recorded primitives and calls, keeping the window, the menu and the answers: what a
+// long run does between frames so that the recording never fills up.
+void clearFrame();
 
 // Primitive i, and vertex j of it.
 const Primitive& primitive(int i);

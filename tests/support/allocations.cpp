@@ -1,0 +1,68 @@
+// Counts heap allocations made by the process, so a test can show that a frame allocates nothing.
+#include "allocations.h"
+
+#include <atomic>
+#include <cstddef>
+
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define GAUGEPLOT_ASAN 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__)
+#define GAUGEPLOT_ASAN 1
+#endif
+
+namespace {
+std::atomic<long> allocationCount{0};
+}
+
+#if GAUGEPLOT_ASAN
+
+#include <sanitizer/allocator_interface.h>
+
+namespace {
+
+void onMalloc(const volatile void*, std::size_t) { allocationCount++; }
+void onFree(const volatile void*) {}
+
+struct InstallHooks {
+    InstallHooks() { __sanitizer_install_malloc_and_free_hooks(onMalloc, onFree); }
+} installHooks;
+
+}  // namespace
+
+#else
+
+extern "C" {
+void* __libc_malloc(std::size_t size);
+void* __libc_calloc(std::size_t count, std::size_t size);
+void* __libc_realloc(void* p, std::size_t size);
+
+// The same allocator as the C library's free, so memory freed anywhere stays consistent.
+void* malloc(std::size_t size)
+{
+    allocationCount++;
+    return __libc_malloc(size);
+}
+
+void* calloc(std::size_t count, std::size_t size)
+{
+    allocationCount++;
+    return __libc_calloc(count, size);
+}
+
+void* realloc(void* p, std::size_t size)
+{
+    allocationCount++;
+    return __libc_realloc(p, size);
+}
+}
+
+#endif
+
+namespace allocations {
+
+long count() { return allocationCount.load(); }
+
+}  // namespace allocations
