@@ -1,0 +1,193 @@
+// gaugeplot3d gauges and field value: the 3-norm gauge, the incremental add and replace, level points.
+#include "fixture.h"
+
+namespace gaugeplot3d {
+namespace {
+
+class Field3d : public Viewer3d {
+protected:
+    static void query(float x, float y)
+    {
+        field.queryZ = 0;
+        field.queryX = x;
+        field.queryY = y;
+    }
+
+    // The pending request applied to direction 0 at (x, y), as the band pass would.
+    static float update(float x, float y)
+    {
+        query(x, y);
+        updateField(0);
+        return field.fieldValues[0];
+    }
+
+    static float gaugeAt(int k, float x, float y)
+    {
+        query(x, y);
+        polygonGauge(k, 0);
+        return sketch.edgeLines[k].gauge;
+    }
+};
+
+TEST_F(Field3d, GaugeIsTheThreeNormOfThePositiveEdgeValues)
+{
+    setSquare(0, 1);
+    EXPECT_FLOAT_EQ(gaugeAt(0, 40, 0), 40.0f);
+    EXPECT_FLOAT_EQ(gaugeAt(0, 40, -40), float(40 * std::cbrt(2.0)));
+    EXPECT_FLOAT_EQ(gaugeAt(0, -3, 4), float(std::cbrt(27.0 + 64.0)));
+    // Homogeneous of degree 1.
+    EXPECT_FLOAT_EQ(gaugeAt(0, 6, 8), 2 * gaugeAt(0, 3, 4));
+
+    query(2, 1);
+    polygonGauge(0, 17);
+    EXPECT_EQ(sketch.edgeLines[0].gauges[17], sketch.edgeLines[0].gauge);
+    EXPECT_EQ(sketch.edgeLines[0].gauges[18], 0.0f);  // only the evaluated direction is written
+}
+
+TEST_F(Field3d, GaugeIsZeroWithoutPositiveOrFiniteEdges)
+{
+    EXPECT_EQ(gaugeAt(0, 40, 0), 0.0f);  // no vertices
+    setPolygon(1, {{0.5f, 0.5f}});       // one vertex: its only edge has no line
+    EXPECT_EQ(gaugeAt(1, 40, 0), 0.0f);
+    setPolygon(2, {{1, 1}, {2, 1}, {1, 2}});  // off the origin: all edge values negative towards -x-y
+    EXPECT_EQ(gaugeAt(2, -1, -1), 0.0f);
+    // An edge through the origin is skipped; the others still count.
+    setPolygon(3, {{1, 0}, {-1, 0}, {0, 1}});
+    EXPECT_TRUE(std::isfinite(gaugeAt(3, 0, 5)));
+    EXPECT_FLOAT_EQ(gaugeAt(3, 0, 5), float(std::cbrt(2 * 125.0)));
+}
+
+TEST_F(Field3d, FieldTermLeavesOutZeroAndNonFiniteGauges)
+{
+    EXPECT_DOUBLE_EQ(fieldTerm(2), 1.0 / 256);
+    EXPECT_EQ(fieldTerm(0), 0.0);
+    EXPECT_EQ(fieldTerm(-1), 0.0);
+    EXPECT_EQ(fieldTerm(INFINITY), 0.0);
+    EXPECT_EQ(fieldTerm(NAN), 0.0);
+}
+
+TEST_F(Field3d, FirstPolygonIsCopiedBitForBitAndItsFirstReplaceExchangesIt)
+{
+    setSquare(0, 1);
+    finishPolygon(0);
+    const float g = update(3, 7);
+    EXPECT_EQ(g, sketch.edgeLines[0].gauges[0]);
+    EXPECT_EQ(g, gaugeAt(0, 3, 7));
+
+    // "Yontsal Function" with one polygon copies it again: nothing changes.
+    EXPECT_EQ(update(3, 7), g);
+
+    viewer.addActive = 0;
+    viewer.replaceActive = 1;
+    setSquare(0, 0.5f);  // the drag shrank it: the gauge doubles
+    EXPECT_FLOAT_EQ(update(3, 7), 2 * g);
+    EXPECT_EQ(sketch.edgeLines[0].gauges[0], 2 * g);
+}
+
+TEST_F(Field3d, TwoEqualGaugesGiveTwoToTheMinusOneEighthOfEither)
+{
+    setSquare(0, 1);
+    setSquare(1, 1);
+    finishPolygon(0);
+    const float g = update(5, 2);
+    finishPolygon(1);
+    EXPECT_FLOAT_EQ(update(5, 2), float(std::pow(2.0, -0.125) * g));
+
+    // Adding polygon 1 again weighs it twice: three equal terms.
+    EXPECT_FLOAT_EQ(update(5, 2), float(std::pow(3.0, -0.125) * g));
+}
+
+TEST_F(Field3d, FieldNeverExceedsTheSmallestGauge)
+{
+    setSquare(0, 1);
+    setPolygon(1, {{2, 0.5f}, {-0.5f, 1}, {-1, -1}, {1, -2}});
+    finishPolygon(0);
+    update(4, 3);
+    finishPolygon(1);
+    const float f = update(4, 3);
+    EXPECT_LE(f, gaugeAt(0, 4, 3));
+    EXPECT_LE(f, gaugeAt(1, 4, 3));
+}
+
+TEST_F(Field3d, AddAndReplacePendingTogetherLeaveTheFieldAsItWas)
+{
+    setSquare(0, 1);
+    setPolygon(1, {{2, 0.5f}, {-0.5f, 1}, {-1, -1}, {1, -2}});
+    finishPolygon(0);
+    update(4, 3);
+    finishPolygon(1);
+    const float before = update(4, 3);
+    viewer.replaceActive = 1;  // add still pending too
+    EXPECT_FLOAT_EQ(update(4, 3), before);
+}
+
+TEST_F(Field3d, ReplaceClampsTheOtherTermsAtZero)
+{
+    setSquare(0, 1);
+    viewer.activePolygon = 0;
+    viewer.polygonCount = 2;
+    viewer.fieldDirty = 1;
+    viewer.replaceActive = 1;
+    // Rounding left the stored field value a hair above the stored gauge: F^-8 - h^-8 < 0.
+    sketch.edgeLines[0].gauges[0] = 40;
+    field.fieldValues[0] = std::nextafter(40.0f, 100.0f);
+    setSquare(0, 0.001f);
+    const float v = update(40, 0);
+    EXPECT_TRUE(std::isfinite(v));
+    EXPECT_FLOAT_EQ(v, sketch.edgeLines[0].gauge);
+    EXPECT_NEAR(v, 40000.0f, 1.0f);
+}
+
+TEST_F(Field3d, DegeneratePolygonsAddNoTerm)
+{
+    setSquare(0, 1);
+    finishPolygon(0);
+    const float g = update(40, 10);
+
+    // A right press that finished a polygon without vertices.
+    finishPolygon(1);
+    EXPECT_FLOAT_EQ(update(40, 10), g);
+    setPolygon(2, {{0.3f, 0.3f}});
+    finishPolygon(2);
+    EXPECT_FLOAT_EQ(update(40, 10), g);
+
+    // A proper polygon added after them still combines with the first one only.
+    setSquare(3, 1);
+    finishPolygon(3);
+    EXPECT_FLOAT_EQ(update(40, 10), float(std::pow(2.0, -0.125) * g));
+}
+
+TEST_F(Field3d, AfterADegenerateFirstPolygonTheNextAddStillWorks)
+{
+    finishPolygon(0);  // no vertices: its gauge 0 is copied in
+    EXPECT_EQ(update(40, 0), 0.0f);
+    setSquare(1, 1);
+    finishPolygon(1);
+    EXPECT_FLOAT_EQ(update(40, 0), 40.0f);
+}
+
+TEST_F(Field3d, LevelPointsLieWhereTheFieldIsOneAndAt95Percent)
+{
+    field.fieldValues[7] = 40;
+    query(40, -20);
+    fieldLevelPoints(7);  // nothing pending: only divisions
+    EXPECT_FLOAT_EQ(field.queryX, 1.0f);
+    EXPECT_FLOAT_EQ(field.queryY, -0.5f);
+    EXPECT_EQ(field.queryZ, 0.0f);
+    EXPECT_FLOAT_EQ(field.innerX, 0.95f);
+    EXPECT_FLOAT_EQ(field.innerY, -0.475f);
+    EXPECT_EQ(field.innerZ, 0.0f);
+    EXPECT_EQ(field.fieldValues[7], 40.0f);
+
+    // With a request pending the direction is updated first, from the query point as it came in.
+    setSquare(0, 2);
+    finishPolygon(0);
+    query(40, 0);
+    fieldLevelPoints(9);
+    EXPECT_FLOAT_EQ(field.fieldValues[9], 20.0f);
+    EXPECT_FLOAT_EQ(field.queryX, 2.0f);
+    EXPECT_FLOAT_EQ(field.innerX, 1.9f);
+}
+
+}  // namespace
+}  // namespace gaugeplot3d
