@@ -36,7 +36,7 @@ void drawSegment(int n, int m)
     const float* outerM = band.outerPoints[m];
     const float* innerN = band.innerPoints[n];
     const float* innerM = band.innerPoints[m];
-    // A field value of 0 or not finite puts a level point at infinity; the segment is left out.
+    // A field value of 0 or NaN leaves a level point infinite or undefined: the segment is left out.
     if (!isFinite(outerN) || !isFinite(outerM) || !isFinite(innerN) || !isFinite(innerM))
         return;
 

@@ -21,7 +21,7 @@ constexpr int EscKey = 27;
 constexpr float NearPlane = 5.0f;   // scene units from the eye; the near plane shows about ±1
 constexpr float FarPlane = 8.0f;
 constexpr float CameraZ = -6.0f;    // puts the scene origin 6 units in front of the eye
-constexpr double DegreesPerHalfRadian = 360 / 3.14;  // full field-of-view angle from its half, pi as 3.14
+constexpr double FullDegreesPerHalfRadian = 360 / 3.14;  // full field-of-view angle from its half, pi as 3.14
 
 struct MenuItem {
     const char* label;
@@ -111,7 +111,7 @@ void onReshape(int width, int height)
     glViewport(0, 0, width, height);
     // The full angle whose half has the tangent 1/near: the near plane reaches about ±1, which the
     // click mapping takes as exact. The aspect stays 1 whatever the window's shape.
-    float fov = float(std::atan2(1.0 / viewer.nearPlane, 1.0) * DegreesPerHalfRadian);
+    float fov = float(std::atan2(1.0 / viewer.nearPlane, 1.0) * FullDegreesPerHalfRadian);
     gluPerspective(fov, 1.0, viewer.nearPlane, viewer.farPlane);
 
     glMatrixMode(GL_MODELVIEW);

@@ -57,15 +57,6 @@ TEST_F(Field3d, GaugeIsZeroWithoutPositiveOrFiniteEdges)
     EXPECT_FLOAT_EQ(gaugeAt(3, 0, 5), float(std::cbrt(2 * 125.0)));
 }
 
-TEST_F(Field3d, FieldTermLeavesOutZeroAndNonFiniteGauges)
-{
-    EXPECT_DOUBLE_EQ(fieldTerm(2), 1.0 / 256);
-    EXPECT_EQ(fieldTerm(0), 0.0);
-    EXPECT_EQ(fieldTerm(-1), 0.0);
-    EXPECT_EQ(fieldTerm(INFINITY), 0.0);
-    EXPECT_EQ(fieldTerm(NAN), 0.0);
-}
-
 TEST_F(Field3d, FirstPolygonIsCopiedBitForBitAndItsFirstReplaceExchangesIt)
 {
     setSquare(0, 1);
@@ -95,18 +86,6 @@ TEST_F(Field3d, TwoEqualGaugesGiveTwoToTheMinusOneEighthOfEither)
 
     // Adding polygon 1 again weighs it twice: three equal terms.
     EXPECT_FLOAT_EQ(update(5, 2), float(std::pow(3.0, -0.125) * g));
-}
-
-TEST_F(Field3d, FieldNeverExceedsTheSmallestGauge)
-{
-    setSquare(0, 1);
-    setPolygon(1, {{2, 0.5f}, {-0.5f, 1}, {-1, -1}, {1, -2}});
-    finishPolygon(0);
-    update(4, 3);
-    finishPolygon(1);
-    const float f = update(4, 3);
-    EXPECT_LE(f, gaugeAt(0, 4, 3));
-    EXPECT_LE(f, gaugeAt(1, 4, 3));
 }
 
 TEST_F(Field3d, AddAndReplacePendingTogetherLeaveTheFieldAsItWas)

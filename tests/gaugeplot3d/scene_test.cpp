@@ -40,22 +40,6 @@ TEST_F(Viewer3d, FrameClearsTurnsDrawsAndSwapsInOrder)
     EXPECT_EQ(recording.nestingErrors, 0);
 }
 
-TEST_F(Viewer3d, AxesAreThreeBeamsAlongXYAndZ)
-{
-    drawAxes();
-    ASSERT_EQ(recording.primitiveCount, 12);
-    const float lengths[] = {0.3f, 1.5f, 0.3f};
-    for (int axis = 0; axis < 3; axis++) {
-        const fakegl::Vertex& start = fakegl::vertexOf(4 * axis, 0);  // A+s
-        const fakegl::Vertex& end = fakegl::vertexOf(4 * axis, 1);    // B+s
-        const float from[3] = {start.x, start.y, start.z};
-        const float to[3] = {end.x, end.y, end.z};
-        EXPECT_NEAR(to[axis] - from[axis], 2 * lengths[axis], 1e-6) << axis;
-        EXPECT_NEAR(from[axis], -lengths[axis], 0.016) << axis;
-        EXPECT_NEAR(fakegl::vertexOf(4 * axis, 0).g / fakegl::vertexOf(4 * axis, 0).r, 2.0f, 1e-5);
-    }
-}
-
 TEST_F(Viewer3d, FrameWithAPolygonDrawsBandAxesAndEdges)
 {
     setSquare(0, 1);
