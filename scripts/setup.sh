@@ -6,6 +6,7 @@ packages=(
   cmake g++ make pkg-config
   freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri
   libgtest-dev libbenchmark-dev
+  xvfb xdotool imagemagick
 )
 if [ "${GAUGEPLOT_SETUP_EXTRA:-}" != "" ]; then
   read -r -a extra <<< "$GAUGEPLOT_SETUP_EXTRA"

@@ -1,0 +1,70 @@
+// A test fixture that starts a private X server and one viewer program in it, and stops both
+// when the test ends, whether it passed or not.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+#include "xsession.h"
+
+namespace e2e {
+
+// A colour within 2 per channel of the expected one, with both named when it is not.
+inline ::testing::AssertionResult hasColour(Rgb actual, Rgb expected)
+{
+    if (near(actual, expected))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "colour " << describe(actual) << ", expected " << describe(expected);
+}
+
+class ViewerTest : public ::testing::Test {
+protected:
+    ViewerTest(std::string program, std::string title) : program_(std::move(program)), title_(std::move(title)) {}
+
+    void SetUp() override
+    {
+        try {
+            x.emplace();
+        } catch (const std::exception& e) {
+            FAIL() << e.what();
+        }
+        viewer.emplace(program_, std::vector<std::string>{}, x->display());
+        try {
+            window = x->waitForWindow(title_);
+        } catch (const std::exception& e) {
+            FAIL() << e.what() << "\nthe program " << viewer->describeEnd() << "; its standard error:\n"
+                   << viewer->err();
+        }
+    }
+
+    void TearDown() override
+    {
+        viewer.reset();
+        x.reset();
+    }
+
+    // The colour of a window pixel in a screenshot.
+    Rgb pixel(const Image& s, int wx, int wy) const { return s.at(window.x + wx, window.y + wy); }
+
+    // Whether some pixel within `radius` (a square) of the window pixel has the colour: for
+    // thin lines and points, whose exact rasterisation is not worth pinning down.
+    bool colourNear(const Image& s, int wx, int wy, int radius, Rgb colour, int tolerance = 2) const
+    {
+        Rect area{window.x + wx - radius, window.y + wy - radius, 2 * radius + 1, 2 * radius + 1};
+        return countColour(s, area, colour, tolerance) > 0;
+    }
+
+    Rect windowRect() const { return {window.x, window.y, window.width, window.height}; }
+
+    std::optional<XSession> x;
+    std::optional<Process> viewer;
+    Window window;
+
+private:
+    std::string program_;
+    std::string title_;
+};
+
+}  // namespace e2e
