@@ -8,6 +8,8 @@
 
 namespace fuzz {
 
+FrameSummary lastFrame;
+
 namespace {
 
 constexpr unsigned char EscKey = 27;
@@ -105,6 +107,10 @@ void checkRecording()
         breach("glBegin and glEnd out of step");
     if (recording.overflow)
         breach("more primitives in one frame than the recording holds");
+    if (fakegl::countCalls("glutSwapBuffers") > 0) {
+        lastFrame.primitives = recording.primitiveCount;
+        lastFrame.polygons = fakegl::countPrimitives(GL_POLYGON);
+    }
     fakegl::clearFrame();
 }
 

@@ -39,8 +39,16 @@ bool nextEvent(Reader& reader, Event* event);
 // Aborts with a message naming the breach.
 [[noreturn]] void breach(const char* what);
 
+// What the last frame sent to GL, kept when the recording is cleared.
+struct FrameSummary {
+    int primitives = 0;
+    int polygons = 0;  // GL_POLYGON primitives
+};
+
+extern FrameSummary lastFrame;
+
 // What GL must never receive: a non-finite number, a vertex outside glBegin/glEnd, more than the
-// recording holds. Aborts on a breach, then clears the recorded frame.
+// recording holds. Aborts on a breach, then sums up a frame in lastFrame and clears the recording.
 void checkRecording();
 
 }  // namespace fuzz
