@@ -1,6 +1,8 @@
 // What both viewers share outside a running X server, and the pixel reading the suite relies on.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "xsession.h"
 
 namespace e2e {
@@ -26,6 +28,31 @@ TEST(NoDisplay, Viewer2DSaysItCannotOpenTheDisplayAndFails)
 TEST(NoDisplay, Viewer3DSaysItCannotOpenTheDisplayAndFails)
 {
     expectClearFailureWithoutDisplay(GAUGEPLOT3D_PATH);
+}
+
+TEST(XServer, AMissingXvfbFailsWithTheReasonInsteadOfSkipping)
+{
+    std::string path = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
+    setenv("PATH", "/nonexistent", 1);
+    std::string message;
+    try {
+        XSession session;
+    } catch (const std::runtime_error& e) {
+        message = e.what();
+    }
+    setenv("PATH", path.c_str(), 1);
+    EXPECT_NE(message.find("could not start"), std::string::npos) << message;
+    EXPECT_NE(message.find("xvfb"), std::string::npos) << message;
+}
+
+TEST(XServer, StartsA1024x768ScreenOnItsOwnDisplay)
+{
+    XSession session;
+    EXPECT_EQ(session.display().rfind(':', 0), 0u) << session.display();
+    Image screen = session.screenshot();
+    EXPECT_EQ(screen.width, 1024);
+    EXPECT_EQ(screen.height, 768);
+    EXPECT_FALSE(session.menuVisible());
 }
 
 TEST(Screenshot, DecodesBinaryPpmWithCommentsRowByRowFromTheTop)

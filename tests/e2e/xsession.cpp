@@ -71,7 +71,8 @@ pid_t spawn(std::vector<std::string> argv, std::vector<std::string> env,
     int error = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
     if (error != 0)
-        fail("cannot start " + argv[0] + ": " + std::strerror(error));
+        fail("cannot start " + argv[0] + ": " + std::strerror(error) +
+             " (scripts/setup.sh installs what the end-to-end tests need)");
     return pid;
 }
 
@@ -375,8 +376,8 @@ XSession::XSession()
                       environmentWith(""), {{ready[1], ReadyFd}, {log, 1}, {log, 2}});
     } catch (const std::exception& e) {
         close(ready[0]), close(ready[1]), close(log);
-        fail(std::string("the X server for the end-to-end tests could not start (") + e.what() +
-             "); install the Debian package xvfb, see scripts/setup.sh");
+        fail(std::string("the X server for the end-to-end tests could not start: ") + e.what() +
+             "; Xvfb comes with the Debian package xvfb");
     }
     close(ready[1]);
 
