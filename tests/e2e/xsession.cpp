@@ -330,9 +330,11 @@ std::optional<int> Process::waitExit(Seconds timeout)
         pump(20);
     if (!exited_)
         return std::nullopt;
-    // Whatever the program wrote before it ended is still in the pipes.
-    while (outFd_ >= 0 || errFd_ >= 0)
-        pump(200);
+    // Whatever the program wrote before it ended is still in the pipes; a child of its own
+    // could keep them open, hence the deadline.
+    deadline = Clock::now() + std::chrono::seconds(5);
+    while ((outFd_ >= 0 || errFd_ >= 0) && Clock::now() < deadline)
+        pump(50);
     if (WIFEXITED(waitStatus_))
         return WEXITSTATUS(waitStatus_);
     return std::nullopt;
