@@ -1,0 +1,243 @@
+// gaugeplot2d results pinned bit for bit: level points, frames and listings of fixed scenes.
+//
+// The checksums were taken from the straightforward code before any optimisation; a faster
+// evaluation must reproduce every stored float exactly, in the same order. A failure prints the
+// checksum now computed, so a deliberate change of results can update it knowingly.
+#include "fixture.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+namespace gaugeplot2d {
+namespace {
+
+using fakegl::recording;
+
+// FNV-1a over the exact bits of floats. Every NaN counts as one value: which NaN an invalid
+// operation yields may depend on operand order, which the compiler is free to choose.
+struct Checksum {
+    std::uint64_t value = 14695981039346656037ull;
+
+    void addBytes(const void* data, std::size_t size)
+    {
+        const unsigned char* bytes = static_cast<const unsigned char*>(data);
+        for (std::size_t i = 0; i < size; i++) {
+            value ^= bytes[i];
+            value *= 1099511628211ull;
+        }
+    }
+    void add(float x)
+    {
+        std::uint32_t bits;
+        std::memcpy(&bits, &x, sizeof bits);
+        if (std::isnan(x))
+            bits = 0x7fc00000u;
+        addBytes(&bits, sizeof bits);
+    }
+    void add(const std::string& text) { addBytes(text.data(), text.size()); }
+};
+
+// Cosine and sine of one 50th of a turn: the rings below are built by repeated rotation, plain
+// arithmetic that gives the same vertices everywhere.
+constexpr double StepCos = 0.99211470131447788;
+constexpr double StepSin = 0.12533323356430426;
+
+void setVertex(Polygon& polygon, int slot, int relX, int relY)
+{
+    polygon.relX[slot] = relX;
+    polygon.relY[slot] = relY;
+    polygon.screenX[slot] = relX + centreX();
+    polygon.screenY[slot] = relY + centreY();
+}
+
+// Polygon k: `count` vertices on an ellipse around the centre, half-axes in pixels, its first
+// vertex turned by k steps of the ring.
+void setRing(int k, int count, double halfWidth, double halfHeight)
+{
+    Polygon& polygon = store.polygons[k];
+    double c = 1, s = 0;
+    for (int i = 0; i < k % 7; i++) {
+        double t = c * StepCos - s * StepSin;
+        s = s * StepCos + c * StepSin;
+        c = t;
+    }
+    // Vertices are spread over the whole turn: the step is 50 / count ring steps, done by rotating
+    // once per ring step and keeping every (50 / count)-th point.
+    int stride = 50 / count;
+    polygon.lastVertex = count - 1;
+    for (int j = 0, slot = 0; slot < count; j++) {
+        if (j % stride == 0)
+            setVertex(polygon, slot++, int(std::lround(halfWidth * c)), int(std::lround(halfHeight * s)));
+        double t = c * StepCos - s * StepSin;
+        s = s * StepCos + c * StepSin;
+        c = t;
+    }
+}
+
+// Every record finished, each with 50 vertices: the most a frame ever computes.
+void fullScene()
+{
+    for (int k = 0; k < MaxPolygons; k++)
+        setRing(k, MaxVertices, 110 + 4 * k, 100 + 2.6 * k);
+    store.activePolygon = MaxPolygons;
+}
+
+// Five finished octagons of different sizes, and a sixth polygon being drawn.
+void typicalScene()
+{
+    for (int k = 0; k < 5; k++)
+        setRing(k, 8, 90 + 30 * k, 160 - 20 * k);
+    setRing(5, 8, 200, 200);
+    store.activePolygon = 5;
+}
+
+// The cases that the arithmetic does not guard: an edge in line with the centre, a two-vertex
+// polygon, a one-vertex record, and a polygon away from the centre (gauge 0, F 0, points at
+// infinity in some directions).
+void awkwardScene()
+{
+    setRing(0, 10, 120, 90);
+    Polygon& throughCentre = store.polygons[1];
+    setVertex(throughCentre, 0, -60, -60);
+    setVertex(throughCentre, 1, 60, 60);
+    setVertex(throughCentre, 2, -70, 90);
+    throughCentre.lastVertex = 2;
+    Polygon& twoVertices = store.polygons[2];
+    setVertex(twoVertices, 0, 130, -200);
+    setVertex(twoVertices, 1, 130, 200);
+    twoVertices.lastVertex = 1;
+    Polygon& oneVertex = store.polygons[3];
+    setVertex(oneVertex, 0, 40, 40);
+    oneVertex.lastVertex = 0;
+    store.activePolygon = 4;
+}
+
+void offCentreScene()
+{
+    setRing(0, 10, 120, 90);
+    Polygon& away = store.polygons[1];
+    setVertex(away, 0, 150, 150);
+    setVertex(away, 1, 200, 150);
+    setVertex(away, 2, 200, 200);
+    away.lastVertex = 2;
+    store.activePolygon = 2;
+}
+
+// All 160 outer and inner level points, and the gauge each polygon had at each direction.
+std::uint64_t levelPointChecksum()
+{
+    Checksum sum;
+    for (int n = 0; n < BandDirections; n++) {
+        int x, y;
+        bandDirection(n, &x, &y);
+        field.queryX = float(x);
+        field.queryY = float(y);
+        fieldLevelPoints(GaugeExponent);
+        sum.add(field.queryX);
+        sum.add(field.queryY);
+        sum.add(field.innerX);
+        sum.add(field.innerY);
+        for (int k = 0; k < finishedPolygons(); k++)
+            sum.add(store.polygons[k].gauge);
+    }
+    return sum.value;
+}
+
+// One frame through the recording fake: every vertex with its colour, size and width.
+std::uint64_t frameChecksum()
+{
+    fakegl::clearFrame();
+    onDisplay();
+    EXPECT_FALSE(recording.overflow);
+    Checksum sum;
+    for (int i = 0; i < recording.primitiveCount; i++) {
+        const fakegl::Primitive& p = fakegl::primitive(i);
+        sum.add(float(p.mode));
+        for (int j = 0; j < p.vertexCount; j++) {
+            const fakegl::Vertex& v = fakegl::vertexOf(i, j);
+            for (float f : {v.x, v.y, v.z, v.r, v.g, v.b, v.pointSize, v.lineWidth})
+                sum.add(f);
+        }
+    }
+    return sum.value;
+}
+
+std::string listing()
+{
+    ::testing::internal::CaptureStdout();
+    onMenu(MenuPrintValues);
+    return ::testing::internal::GetCapturedStdout();
+}
+
+std::uint64_t textChecksum(const std::string& text)
+{
+    Checksum sum;
+    sum.add(text);
+    return sum.value;
+}
+
+// The level points of sample n, pinned: floats written with 9 digits read back exactly.
+void expectLevelPoints(int n, float outerX, float outerY, float innerX, float innerY)
+{
+    int x, y;
+    bandDirection(n, &x, &y);
+    field.queryX = float(x);
+    field.queryY = float(y);
+    fieldLevelPoints(GaugeExponent);
+    EXPECT_EQ(field.queryX, outerX) << n;
+    EXPECT_EQ(field.queryY, outerY) << n;
+    EXPECT_EQ(field.innerX, innerX) << n;
+    EXPECT_EQ(field.innerY, innerY) << n;
+}
+
+// A checksum as pinned; a mismatch shows the one now computed, in hex like the pinned one.
+void expectChecksum(std::uint64_t got, std::uint64_t pinned, const std::string& context = "")
+{
+    EXPECT_EQ(got, pinned) << std::hex << "now 0x" << got << "ull\n" << context;
+}
+
+TEST_F(Viewer2d, FullSceneResultsAreUnchanged)
+{
+    fullScene();
+    // Samples 20, 60 and 120 are the directions (20, 0), (0, 20) and (-20, -20).
+    expectLevelPoints(20, 645.51593f, 240, 612.964355f, 240);
+    expectLevelPoints(60, 320, 486.895599f, 320, 462.206055f);
+    expectLevelPoints(120, 123.460052f, 43.4600563f, 143.114059f, 63.1140556f);
+    expectChecksum(levelPointChecksum(), 0xadfba6b7ec5d0d22ull);
+    expectChecksum(frameChecksum(), 0xe6885cceb2369991ull);
+    EXPECT_EQ(recording.primitiveCount, BandDirections + 1 + 2 * MaxPolygons);
+    std::string text = listing();
+    EXPECT_EQ(text.substr(0, 32), "     50    4.00\n     49    4.00\n");
+    expectChecksum(textChecksum(text), 0x6424ddbb5f7ec846ull);
+}
+
+TEST_F(Viewer2d, TypicalSceneResultsAreUnchanged)
+{
+    typicalScene();
+    expectLevelPoints(20, 515.935669f, 240, 496.342102f, 240);
+    expectLevelPoints(120, 219.549652f, 139.549652f, 229.594696f, 149.594696f);
+    expectChecksum(levelPointChecksum(), 0x50fb86a3d9dd8c74ull);
+    expectChecksum(frameChecksum(), 0x3146bcca102d413dull);
+    std::string text = listing();
+    expectChecksum(textChecksum(text), 0xbf7bb497c15750c7ull, text);
+}
+
+TEST_F(Viewer2d, UnguardedCasesGiveUnchangedResults)
+{
+    awkwardScene();
+    expectLevelPoints(20, 640.189758f, 240, 608.170776f, 240);
+    expectChecksum(levelPointChecksum(), 0xdc86cbe9c658e82ull);
+    expectChecksum(frameChecksum(), 0x19449fd7702f27f5ull);
+    std::string text = listing();
+    expectChecksum(textChecksum(text), 0xe42e0711ee3a9124ull, text);
+
+    store = PolygonStore();
+    offCentreScene();
+    expectChecksum(levelPointChecksum(), 0x3daa56aeb3e74095ull);
+    expectChecksum(frameChecksum(), 0x3cafa48396cb5734ull);
+}
+
+}  // namespace
+}  // namespace gaugeplot2d
