@@ -4,6 +4,9 @@
 #include <atomic>
 #include <cstddef>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #if defined(__has_feature)
 #if __has_feature(address_sanitizer)
 #define GAUGEPLOT_ASAN 1
@@ -19,7 +22,9 @@ std::atomic<long> allocationCount{0};
 
 #if GAUGEPLOT_ASAN
 
-#include <sanitizer/allocator_interface.h>
+// Declared here: GCC installs no header for it, though its runtime has it as clang's does.
+extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*onMalloc)(const volatile void*, std::size_t),
+                                                         void (*onFree)(const volatile void*));
 
 namespace {
 
@@ -64,5 +69,27 @@ void* realloc(void* p, std::size_t size)
 namespace allocations {
 
 long count() { return allocationCount.load(); }
+
+long residentKilobytes()
+{
+    // Plain system calls into a stack buffer: reading it must not allocate itself.
+    char text[128];
+    int fd = open("/proc/self/statm", O_RDONLY);
+    if (fd < 0)
+        return -1;
+    long length = read(fd, text, sizeof text - 1);
+    close(fd);
+    if (length <= 0)
+        return -1;
+    text[length] = '\0';
+    // Fields: total pages, then resident pages.
+    const char* p = text;
+    while (*p != ' ' && *p != '\0')
+        p++;
+    long resident = 0;
+    for (p++; *p >= '0' && *p <= '9'; p++)
+        resident = resident * 10 + (*p - '0');
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
 
 }  // namespace allocations

@@ -9,4 +9,7 @@ namespace allocations {
 // Allocations since the process started.
 long count();
 
+// The process's resident memory in kilobytes, as the kernel reports it.
+long residentKilobytes();
+
 }  // namespace allocations
