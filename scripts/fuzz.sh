@@ -10,7 +10,7 @@ shift || true
 harnesses=("$@")
 [ ${#harnesses[@]} -gt 0 ] || harnesses=(gaugeplot2d gaugeplot3d)
 
-GAUGEPLOT_SETUP_EXTRA="clang libclang-rt-14-dev" scripts/setup.sh
+scripts/setup.sh
 CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGAUGEPLOT_FUZZ=ON >/dev/null
 for h in "${harnesses[@]}"; do
   cmake --build build-fuzz -j2 --target "fuzz_$h"

@@ -7,11 +7,8 @@ packages=(
   freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri
   libgtest-dev libbenchmark-dev
   xvfb xdotool imagemagick
+  clang libclang-rt-14-dev
 )
-if [ "${GAUGEPLOT_SETUP_EXTRA:-}" != "" ]; then
-  read -r -a extra <<< "$GAUGEPLOT_SETUP_EXTRA"
-  packages+=("${extra[@]}")
-fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test: once plainly, and once more under
-# AddressSanitizer and UndefinedBehaviorSanitizer, where any report fails the run.
+# Installs what is missing, builds, and runs every test: the unit, end-to-end and soak tests once
+# plainly; the unit tests once more under AddressSanitizer and UndefinedBehaviorSanitizer, where
+# any report fails the run; then each fuzz harness for a bounded time (FUZZ_SECONDS, default 60).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -14,4 +15,6 @@ cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DGAUGEPLOT_SANITIZE=ON >/
 cmake --build build-sanitize -j2
 export ASAN_OPTIONS=abort_on_error=0:halt_on_error=1:detect_leaks=1
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
-(cd build-sanitize && ctest --output-on-failure -j2 -LE e2e)
+(cd build-sanitize && ctest --output-on-failure -j2 -LE 'e2e|soak')
+
+scripts/fuzz.sh "${FUZZ_SECONDS:-60}"
