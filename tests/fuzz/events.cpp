@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "allocations.h"
 #include "fakegl.h"
 
 namespace fuzz {
@@ -112,6 +113,25 @@ void checkRecording()
         lastFrame.polygons = fakegl::countPrimitives(GL_POLYGON);
     }
     fakegl::clearFrame();
+}
+
+void drawFrame(void (*display)())
+{
+    long before = allocations::count();
+    display();
+    if (allocations::count() != before)
+        breach("a frame allocated memory");
+}
+
+void play(const std::uint8_t* data, std::size_t size, void (*deliver)(const Event&), void (*checkState)())
+{
+    Reader reader{data, size};
+    Event event;
+    while (nextEvent(reader, &event)) {
+        deliver(event);
+        checkRecording();
+        checkState();
+    }
 }
 
 }  // namespace fuzz

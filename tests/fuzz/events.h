@@ -51,4 +51,11 @@ extern FrameSummary lastFrame;
 // recording holds. Aborts on a breach, then sums up a frame in lastFrame and clears the recording.
 void checkRecording();
 
+// Calls the display callback as GLUT would for a frame; a breach if the frame allocated memory.
+void drawFrame(void (*display)());
+
+// Delivers the input's events in turn; after each one, checks the recording, then the viewer's
+// own state with checkState.
+void play(const std::uint8_t* data, std::size_t size, void (*deliver)(const Event&), void (*checkState)());
+
 }  // namespace fuzz
