@@ -1,0 +1,24 @@
+// Benchmark scenes for both viewers, built straight into their tables (no clicks, no GL calls).
+#pragma once
+
+namespace bench {
+
+// Sizes the issue names: a typical scene, and every polygon record in use at its vertex limit.
+constexpr int TypicalPolygons = 5;
+constexpr int TypicalVertices = 8;
+constexpr int Full2dVertices = 50;  // gaugeplot2d: slots 0 to 49
+constexpr int Full3dVertices = 19;  // gaugeplot3d: slots 1 to 19
+
+// gaugeplot2d in a 640 x 480 window: `polygons` finished polygons of `vertices` vertices each on
+// ellipses around the centre, and no polygon being drawn when the table is full.
+void buildScene2d(int polygons, int vertices);
+
+// gaugeplot3d: `polygons` polygons of `vertices` vertices each, finished one by one, each add
+// folded into the field by a band pass as the frames would, nothing pending afterwards. The last
+// polygon is the active one.
+void buildScene3d(int polygons, int vertices);
+// One band pass's field computation: the level points of all 320 directions, with whatever update
+// is pending, then the requests cleared; no drawing.
+void fieldPass3d();
+
+}  // namespace bench
