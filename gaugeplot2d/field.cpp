@@ -57,19 +57,33 @@ void polygonGauge(int k, float p)
     double X = field.queryX;
     double Y = field.queryY;
     int last = polygon.lastVertex;
-    float values[MaxVertices];
+    double exponent = p;
+    float gauge = 0;
     for (int j = 0; j <= last; j++) {
         int t = j == last ? 0 : j + 1;
+        // Most of the time goes into pow, and about half of a polygon's edges face away from any
+        // one direction. An edge whose value is not positive adds pow(+0, p) = +0 to a sum that
+        // is never below +0, which leaves every bit of the sum as it was, so it is skipped.
+        //
+        // The sign of e is known before the divisions: the numerators dy·X and dx·Y (integer
+        // pixels times a float) and the denominator D are exact in double, and rounding the two
+        // quotients keeps their order, so e ≤ 0 whenever (dy·X + dx·Y) / D ≤ 0; that sum may
+        // round but never changes sign. D = 0, or anything not finite, makes e not finite, which
+        // counts as 0.
+        double xj = polygon.relX[j], yj = polygon.relY[j];
+        double xt = polygon.relX[t], yt = polygon.relY[t];
+        double d = xj * yt - xt * yj;
+        if (!(((yt - yj) * X + (xj - xt) * Y) * d > 0))
+            continue;
         double e = edgeValue(polygon, j, t, X, Y);
         // An edge through the centre bounds nothing around it: it adds nothing to the gauge.
         if (!std::isfinite(e))
             e = 0;
-        values[j] = static_cast<float>((e + std::fabs(e)) * 0.5);
+        float value = static_cast<float>((e + std::fabs(e)) * 0.5);
+        if (value == 0)
+            continue;  // a positive e below the smallest float
+        gauge = static_cast<float>(gauge + std::pow(std::fabs(double(value)), exponent));
     }
-    double exponent = p;
-    float gauge = 0;
-    for (int j = 0; j <= last; j++)
-        gauge = static_cast<float>(gauge + std::pow(std::fabs(double(values[j])), exponent));
     polygon.gauge = static_cast<float>(std::pow(std::fabs(double(gauge)), 1.0 / exponent));
 }
 
