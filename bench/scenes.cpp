@@ -49,9 +49,9 @@ void buildScene2d(int polygons, int vertices)
             p.screenY[j] = p.relY[j] + centreY();
         }
     }
-    store.activePolygon = polygons;
-    if (polygons < MaxPolygons)
-        store.activeVertexCount = 0;  // a fresh record being drawn, not yet in the band
+    // With none, the state before the first "new polygon"; else a fresh record being drawn
+    // (when one is left), which takes no part in the band.
+    store.activePolygon = polygons == 0 ? -1 : polygons;
 }
 
 void buildScene3d(int polygons, int vertices)
