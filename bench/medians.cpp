@@ -3,7 +3,14 @@
 
 #include <cstdio>
 
+#include <unistd.h>
+
 namespace bench {
+
+MedianReporter::MedianReporter()
+    : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_Defaults : OO_Tabular)
+{
+}
 
 void MedianReporter::ReportRuns(const std::vector<Run>& runs)
 {
@@ -35,7 +42,7 @@ void MedianReporter::printRatio(const std::string& a, const std::string& b, doub
     if (ta < 0 || tb < 0)
         return;
     const double ratio = ta / tb;
-    std::printf("  %-22s / %-22s = %8.3f", a.c_str(), b.c_str(), ratio);
+    std::printf("  %-22s / %-22s = %8.3g", a.c_str(), b.c_str(), ratio);
     if (atMost > 0)
         std::printf("   goal at most %.1f: %s", atMost, ratio <= atMost ? "met" : "MISSED");
     if (atLeast > 0)

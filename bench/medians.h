@@ -11,6 +11,8 @@ namespace bench {
 
 class MedianReporter : public benchmark::ConsoleReporter {
 public:
+    // Colours only on a terminal: a table saved to a file stays plain text.
+    MedianReporter();
     void ReportRuns(const std::vector<Run>& runs) override;
 
     // Wall-clock seconds per iteration of the named benchmark: the median over the repetitions

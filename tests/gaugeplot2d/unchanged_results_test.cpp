@@ -192,6 +192,28 @@ void expectLevelPoints(int n, float outerX, float outerY, float innerX, float in
     EXPECT_EQ(field.innerY, innerY) << n;
 }
 
+// The gauge as first written: every edge value stored, then the powers of all of them summed.
+float straightforwardGauge(const Polygon& polygon, float queryX, float queryY)
+{
+    const double X = queryX, Y = queryY, p = GaugeExponent;
+    const int last = polygon.lastVertex;
+    float values[MaxVertices];
+    for (int j = 0; j <= last; j++) {
+        const int t = j == last ? 0 : j + 1;
+        const double xj = polygon.relX[j], yj = polygon.relY[j];
+        const double xt = polygon.relX[t], yt = polygon.relY[t];
+        const double d = xj * yt - xt * yj;
+        double e = (yt - yj) * X / d + (xj - xt) * Y / d;
+        if (!std::isfinite(e))
+            e = 0;
+        values[j] = float((e + std::fabs(e)) * 0.5);
+    }
+    float gauge = 0;
+    for (int j = 0; j <= last; j++)
+        gauge = float(gauge + std::pow(std::fabs(double(values[j])), p));
+    return float(std::pow(std::fabs(double(gauge)), 1.0 / p));
+}
+
 // A checksum as pinned; a mismatch shows the one now computed, in hex like the pinned one.
 void expectChecksum(std::uint64_t got, std::uint64_t pinned, const std::string& context = "")
 {
@@ -237,6 +259,48 @@ TEST_F(Viewer2d, UnguardedCasesGiveUnchangedResults)
     offCentreScene();
     expectChecksum(levelPointChecksum(), 0x3daa56aeb3e74095ull);
     expectChecksum(frameChecksum(), 0x3cafa48396cb5734ull);
+}
+
+// The viewer skips edges it can tell are not positive; that must never change a bit, whatever the
+// polygon and the query point: not only the band's integer directions but any float, tiny, huge,
+// signed zero or not finite, and polygons with edges in line with the centre or repeated vertices.
+TEST_F(Viewer2d, GaugeEqualsTheStraightforwardSumAtAnyQueryPoint)
+{
+    unsigned state = 12345;
+    auto next = [&state]() {
+        state = state * 1103515245u + 12345u;
+        return int((state >> 8) & 0xffff);
+    };
+    const float queries[][2] = {{20, -20}, {7.25f, -3.5f}, {1e-30f, 3e-41f}, {-0.0f, 0.0f},
+                                {1e30f, -2e29f}, {3.4e38f, 3.4e38f}, {INFINITY, 1}, {NAN, 2},
+                                {0.1f, 0.3f}, {-19.999f, 13.001f}};
+    int compared = 0, positive = 0;
+    for (int round = 0; round < 300; round++) {
+        Polygon& polygon = store.polygons[0];
+        polygon.lastVertex = next() % MaxVertices;
+        for (int j = 0; j <= polygon.lastVertex; j++) {
+            // Small coordinates make repeated vertices and edges through the centre common.
+            const int range = round % 3 == 0 ? 5 : 600;
+            polygon.relX[j] = next() % range - range / 2;
+            polygon.relY[j] = next() % range - range / 2;
+        }
+        for (const auto& q : queries) {
+            field.queryX = q[0];
+            field.queryY = q[1];
+            polygonGauge(0, GaugeExponent);
+            const float expected = straightforwardGauge(polygon, q[0], q[1]);
+            if (std::isnan(expected))
+                EXPECT_TRUE(std::isnan(polygon.gauge)) << round;
+            else
+                EXPECT_EQ(std::memcmp(&polygon.gauge, &expected, sizeof expected), 0)
+                    << "round " << round << " at (" << q[0] << ", " << q[1] << "): " << polygon.gauge
+                    << " instead of " << expected;
+            compared++;
+            positive += expected > 0;
+        }
+    }
+    EXPECT_EQ(compared, 3000);
+    EXPECT_GT(positive, 1000);  // most comparisons had something to sum
 }
 
 }  // namespace
