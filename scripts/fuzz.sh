@@ -25,7 +25,7 @@ for h in "${harnesses[@]}"; do
   "build-fuzz/tests/fuzz/fuzz_$h" "$work" "fuzz/corpus/$h" \
     -max_total_time="$seconds" -max_len=2048 -close_fd_mask=1 -print_final_stats=1 \
     -artifact_prefix="build-fuzz/crashes-$h/" >"build-fuzz/fuzz-$h.log" 2>&1 || status=$?
-  grep -E '^(stat::number_of_executed_units|stat::new_units_added|Done|breach|SUMMARY)' "build-fuzz/fuzz-$h.log" || true
+  grep -E '^(stat::number_of_executed_units|stat::events_delivered|stat::new_units_added|Done|breach|SUMMARY)' "build-fuzz/fuzz-$h.log" || true
   if [ "$status" -ne 0 ]; then
     tail -n 40 "build-fuzz/fuzz-$h.log" >&2
     echo "fuzz_$h found a failure (status $status); the input is in build-fuzz/crashes-$h/" >&2

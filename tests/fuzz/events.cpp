@@ -123,14 +123,26 @@ void drawFrame(void (*display)())
         breach("a frame allocated memory");
 }
 
+namespace {
+
+long eventsDelivered = 0;
+
+// Printed beside libFuzzer's own figures when a run ends.
+void reportEvents() { std::fprintf(stderr, "stat::events_delivered: %ld\n", eventsDelivered); }
+
+}  // namespace
+
 void play(const std::uint8_t* data, std::size_t size, void (*deliver)(const Event&), void (*checkState)())
 {
+    static const bool reporting = std::atexit(reportEvents) == 0;
+    (void)reporting;
     Reader reader{data, size};
     Event event;
     while (nextEvent(reader, &event)) {
         deliver(event);
         checkRecording();
         checkState();
+        eventsDelivered++;
     }
 }
 

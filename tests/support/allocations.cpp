@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <cstring>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -73,8 +74,8 @@ long count() { return allocationCount.load(); }
 long residentKilobytes()
 {
     // Plain system calls into a stack buffer: reading it must not allocate itself.
-    char text[128];
-    int fd = open("/proc/self/statm", O_RDONLY);
+    char text[4096];
+    int fd = open("/proc/self/status", O_RDONLY);
     if (fd < 0)
         return -1;
     long length = read(fd, text, sizeof text - 1);
@@ -82,14 +83,16 @@ long residentKilobytes()
     if (length <= 0)
         return -1;
     text[length] = '\0';
-    // Fields: total pages, then resident pages.
-    const char* p = text;
-    while (*p != ' ' && *p != '\0')
+    const char* p = std::strstr(text, "RssAnon:");
+    if (p == nullptr)
+        return -1;
+    p += std::strlen("RssAnon:");
+    while (*p == ' ' || *p == '\t')
         p++;
-    long resident = 0;
-    for (p++; *p >= '0' && *p <= '9'; p++)
-        resident = resident * 10 + (*p - '0');
-    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+    long kilobytes = 0;
+    for (; *p >= '0' && *p <= '9'; p++)
+        kilobytes = kilobytes * 10 + (*p - '0');
+    return kilobytes;
 }
 
 }  // namespace allocations

@@ -9,7 +9,9 @@ namespace allocations {
 // Allocations since the process started.
 long count();
 
-// The process's resident memory in kilobytes, as the kernel reports it.
+// The process's anonymous resident memory in kilobytes (heap, stack and data: what a leak
+// grows), as the kernel reports it. Code pages are left out: a rarely taken path of a library
+// may fault its pages in at any time.
 long residentKilobytes();
 
 }  // namespace allocations
