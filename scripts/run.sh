@@ -11,7 +11,7 @@ case "$viewer" in
 esac
 
 scripts/setup.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF >/dev/null
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j2 --target "$viewer"
 
 if [ -z "${DISPLAY:-}" ]; then

@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 
 scripts/setup.sh
 
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON >/dev/null
 cmake --build build -j2
 (cd build && ctest --output-on-failure -j2)
 
