@@ -5,6 +5,8 @@
 // checksum now computed, so a deliberate change of results can update it knowingly.
 #include "fixture.h"
 
+#include "checksum.h"
+
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -14,30 +16,6 @@ namespace gaugeplot2d {
 namespace {
 
 using fakegl::recording;
-
-// FNV-1a over the exact bits of floats. Every NaN counts as one value: which NaN an invalid
-// operation yields may depend on operand order, which the compiler is free to choose.
-struct Checksum {
-    std::uint64_t value = 14695981039346656037ull;
-
-    void addBytes(const void* data, std::size_t size)
-    {
-        const unsigned char* bytes = static_cast<const unsigned char*>(data);
-        for (std::size_t i = 0; i < size; i++) {
-            value ^= bytes[i];
-            value *= 1099511628211ull;
-        }
-    }
-    void add(float x)
-    {
-        std::uint32_t bits;
-        std::memcpy(&bits, &x, sizeof bits);
-        if (std::isnan(x))
-            bits = 0x7fc00000u;
-        addBytes(&bits, sizeof bits);
-    }
-    void add(const std::string& text) { addBytes(text.data(), text.size()); }
-};
 
 // Cosine and sine of one 50th of a turn: the rings below are built by repeated rotation, plain
 // arithmetic that gives the same vertices everywhere.

@@ -6,6 +6,8 @@
 // checksum now computed, so a deliberate change of results can update it knowingly.
 #include "fixture.h"
 
+#include "checksum.h"
+
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -14,24 +16,6 @@ namespace gaugeplot3d {
 namespace {
 
 using fakegl::recording;
-
-// FNV-1a over the exact bits of floats. Every NaN counts as one value: which NaN an invalid
-// operation yields may depend on operand order, which the compiler is free to choose.
-struct Checksum {
-    std::uint64_t value = 14695981039346656037ull;
-
-    void add(float x)
-    {
-        std::uint32_t bits;
-        std::memcpy(&bits, &x, sizeof bits);
-        if (std::isnan(x))
-            bits = 0x7fc00000u;
-        for (int i = 0; i < 4; i++) {
-            value ^= (bits >> (8 * i)) & 0xffu;
-            value *= 1099511628211ull;
-        }
-    }
-};
 
 // Cosine and sine of one 19th of a turn: rings are built by repeated rotation, plain arithmetic
 // that gives the same vertices everywhere.
