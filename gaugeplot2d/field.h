@@ -19,6 +19,9 @@ extern FieldState field;
 // Direction n of the band walk, as an integer point (x, y) on the square's boundary.
 void bandDirection(int n, int* x, int* y);
 
+// sum + |value|^p, rounded to a float: one step of a gauge's sum of powers. The result is the
+// float that rounding sum + pow(|value|, p) in double gives.
+float addPower(float sum, float value, float p);
 // Gauge of polygon k at the query point, stored in its record's gauge.
 void polygonGauge(int k, float p);
 // Blends the gauges of the finished polygons at the query point, then moves the query point to

@@ -281,5 +281,66 @@ TEST_F(Viewer2d, GaugeEqualsTheStraightforwardSumAtAnyQueryPoint)
     EXPECT_GT(positive, 1000);  // most comparisons had something to sum
 }
 
+// One step of a gauge's sum as first written: the power through pow, the sum rounded to a float.
+float powSum(float sum, float value, double p) { return float(sum + std::pow(std::fabs(double(value)), p)); }
+
+bool sameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0 || (std::isnan(a) && std::isnan(b)); }
+
+// The sum of powers takes the sixth power by multiplications. The stored float must still be the one
+// pow gives, above all where the exact sum lies next to the middle between two floats and a unit in
+// the last place of the power decides the rounding.
+TEST_F(Viewer2d, SumOfPowersRoundsAsWithPow)
+{
+    unsigned state = 777;
+    auto uniform = [&state]() {
+        state = state * 1103515245u + 12345u;
+        return double((state >> 8) & 0xffffff) / 0x1000000;
+    };
+    int compared = 0, hard = 0;
+    auto check = [&](float sum, float value) {
+        const float got = addPower(sum, value, GaugeExponent);
+        const float expected = powSum(sum, value, GaugeExponent);
+        EXPECT_TRUE(sameBits(got, expected)) << std::hexfloat << sum << " + " << value << "^6: " << got
+                                             << " instead of " << expected;
+        const double square = double(value) * value;
+        hard += !sameBits(float(sum + square * square * square), expected);  // unguarded product
+        compared++;
+    };
+    // Any magnitudes, from the smallest float to where the power leaves the float range.
+    for (int i = 0; i < 200000; i++)
+        check(float(std::ldexp(uniform(), int(uniform() * 300) - 150)),
+              float(std::ldexp(0.5 + uniform(), int(uniform() * 60) - 30)));
+    // Sums that land on the middle between two floats, where one unit in the last place of the
+    // power decides the rounding: the power (by pow or by products) plus a small float sum that
+    // reaches that middle exactly. Such a sum is a float only when the power's last bits are 0.
+    int midpoints = 0;
+    while (midpoints < 20000) {
+        const float value = float(std::ldexp(0.5 + uniform(), int(uniform() * 20) - 10));
+        const double square = double(value) * value;
+        const double power = uniform() < 0.5 ? std::pow(double(value), 6) : square * square * square;
+        int exponent;
+        std::frexp(power, &exponent);
+        const double unit = std::ldexp(1.0, exponent - 24);  // between floats near the power
+        const double middle = (std::floor(power / unit) + 1.5) * unit;
+        const float sum = float(middle - power);
+        if (double(sum) != middle - power)
+            continue;
+        check(sum, value);
+        midpoints++;
+    }
+    // The ends of the float range, zeros and values that are not finite.
+    const float ends[] = {0, 1.4e-45f, 1.2e-38f, 1, 3.4e38f, INFINITY, NAN};
+    for (float sum : ends)
+        for (float value : ends)
+            check(sum, value);
+    EXPECT_EQ(compared, 200000 + 20000 + 49);
+    EXPECT_GT(hard, 100);  // the cases above do reach sums the products alone would round wrongly
+
+    // Other exponents go to pow as they are.
+    for (float p : {2.0f, 2.5f, 7.0f})
+        for (float value : {0.3f, 1.7f, 123.0f})
+            EXPECT_TRUE(sameBits(addPower(0.25f, value, p), powSum(0.25f, value, p)));
+}
+
 }  // namespace
 }  // namespace gaugeplot2d
