@@ -206,16 +206,7 @@ bool checkAgreement()
             setUp3d(size);
             request(pending);
             using namespace gaugeplot3d;
-            field.queryZ = 0;
-            for (int n = 0; n < BandDirections; n++) {
-                int x, y;
-                bandDirection(n, &x, &y);
-                field.queryX = float(x);
-                field.queryY = float(y);
-                fieldLevelPoints(n);
-                viewerOuter[n][0] = field.queryX;
-                viewerOuter[n][1] = field.queryY;
-            }
+            bench::fieldPass3d(viewerOuter);
             referenceLevelPoints3d(outerPoints, innerPoints);
             int differing;
             double largest = compareLevelPoints(viewerOuter, outerPoints, BandDirections, &differing);

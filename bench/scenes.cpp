@@ -81,7 +81,7 @@ void buildScene3d(int polygons, int vertices)
     }
 }
 
-void fieldPass3d()
+void fieldPass3d(float (*outer)[2])
 {
     using namespace gaugeplot3d;
     field.queryZ = 0;
@@ -91,6 +91,10 @@ void fieldPass3d()
         field.queryX = float(x);
         field.queryY = float(y);
         fieldLevelPoints(n);
+        if (outer) {
+            outer[n][0] = field.queryX;
+            outer[n][1] = field.queryY;
+        }
     }
     viewer.fieldDirty = 0;
     viewer.addActive = 0;

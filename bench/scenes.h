@@ -18,7 +18,8 @@ void buildScene2d(int polygons, int vertices);
 // polygon is the active one.
 void buildScene3d(int polygons, int vertices);
 // One band pass's field computation: the level points of all 320 directions, with whatever update
-// is pending, then the requests cleared; no drawing.
-void fieldPass3d();
+// is pending, then the requests cleared; no drawing. Each direction's outer level point goes to
+// outer[n] when outer is given.
+void fieldPass3d(float (*outer)[2] = nullptr);
 
 }  // namespace bench
