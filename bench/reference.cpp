@@ -44,8 +44,8 @@ void referenceLevelPoints2d(float outer[][2], float inner[][2])
         }
         const double F = 1.0 / std::pow(std::fabs(double(sum)), 1.0 / p);
         const double cx = centreX(), cy = centreY();
-        inner[n][0] = float(double(0.9f) * X / F + cx);
-        inner[n][1] = float(double(0.9f) * Y / F + cy);
+        inner[n][0] = float(0.9 * X / F + cx);
+        inner[n][1] = float(0.9 * Y / F + cy);
         outer[n][0] = float(X / F + cx);
         outer[n][1] = float(Y / F + cy);
     }

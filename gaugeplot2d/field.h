@@ -5,7 +5,7 @@ namespace gaugeplot2d {
 
 constexpr int BandDirections = 160;  // integer points on the boundary of the square [-20, 20]^2
 constexpr int BandHalfSize = 20;
-constexpr float InnerFraction = 0.9f;
+constexpr double InnerFraction = 0.9;  // the inner ring, as a fraction of the outer one
 
 struct FieldState {
     float queryX = 0;  // in: a direction, pixels from the centre, y down; out: the outer level point
