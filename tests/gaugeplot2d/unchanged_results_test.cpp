@@ -204,7 +204,7 @@ TEST_F(Viewer2d, FullSceneResultsAreUnchanged)
     // Samples 20, 60 and 120 are the directions (20, 0), (0, 20) and (-20, -20).
     expectLevelPoints(20, 645.51593f, 240, 612.964355f, 240);
     expectLevelPoints(60, 320, 486.895599f, 320, 462.206055f);
-    expectLevelPoints(120, 123.460052f, 43.4600563f, 143.114059f, 63.1140556f);
+    expectLevelPoints(120, 123.460052f, 43.4600563f, 143.114044f, 63.114048f);
     expectChecksum(levelPointChecksum(), 0xb3a98b331f73a4a8ull);
     expectChecksum(frameChecksum(), 0xa76cd2a1c7d60581ull);
     EXPECT_EQ(recording.primitiveCount, BandDirections + 1 + 2 * MaxPolygons);
