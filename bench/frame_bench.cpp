@@ -5,6 +5,7 @@
 // gaugeplot_bench_gl times whole frames on a real GL context.
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include <benchmark/benchmark.h>
 
@@ -194,8 +195,9 @@ bool checkAgreement()
         int outerDiffering, innerDiffering;
         compareLevelPoints(viewerOuter, outerPoints, gaugeplot2d::BandDirections, &outerDiffering);
         compareLevelPoints(viewerInner, innerPoints, gaugeplot2d::BandDirections, &innerDiffering);
-        std::printf("agreement 2D %2d x %2d: %d of %d outer and %d inner level points differ from the reference\n",
-                    size.polygons, size.vertices, outerDiffering, gaugeplot2d::BandDirections, innerDiffering);
+        std::fprintf(stderr,
+                     "agreement 2D %2d x %2d: %d of %d outer and %d inner level points differ from the reference\n",
+                     size.polygons, size.vertices, outerDiffering, gaugeplot2d::BandDirections, innerDiffering);
         agree = agree && outerDiffering == 0 && innerDiffering == 0;
     }
     // Tolerance: 50 single-precision adds, each rounding F (relative 6e-8) and raising it to the 8th.
@@ -210,10 +212,10 @@ bool checkAgreement()
             referenceLevelPoints3d(outerPoints, innerPoints);
             int differing;
             double largest = compareLevelPoints(viewerOuter, outerPoints, BandDirections, &differing);
-            std::printf("agreement 3D %2d x %2d%s: %3d of %d outer level points not bit-identical, "
-                        "largest relative difference %.2g (tolerance %.0e)\n",
-                        size.polygons, size.vertices, pending == Replace ? ", after a replace" : "",
-                        differing, BandDirections, largest, tolerance);
+            std::fprintf(stderr, "agreement 3D %2d x %2d%s: %3d of %d outer level points not bit-identical, "
+                                 "largest relative difference %.2g (tolerance %.0e)\n",
+                         size.polygons, size.vertices, pending == Replace ? ", after a replace" : "",
+                         differing, BandDirections, largest, tolerance);
             agree = agree && largest <= tolerance;
         }
     }
@@ -222,22 +224,25 @@ bool checkAgreement()
 
 }  // namespace
 
+// Standard output carries Google Benchmark's report alone, in the format asked for, so that
+// --benchmark_format=json can be piped on; everything else goes to standard error.
 int main(int argc, char** argv)
 {
+    const std::string format = bench::formatArgument(argc, argv);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
     if (!checkAgreement()) {
-        std::printf("error: the viewers' level points disagree with the reference evaluation\n");
+        std::fprintf(stderr, "error: the viewers' level points disagree with the reference evaluation\n");
         return 1;
     }
     std::fflush(stdout);
 
-    bench::MedianReporter reporter;
+    bench::MedianReporter reporter(format);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
 
-    std::printf("\nRatios of wall-clock medians in this run:\n");
+    std::fprintf(stderr, "\nRatios of wall-clock medians in this run:\n");
     reporter.printRatio("compute2d/typical", "reference2d/typical");
     reporter.printRatio("compute2d/full", "reference2d/full");
     reporter.printRatio("edit3d/1", "reference3d/1");
