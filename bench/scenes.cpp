@@ -75,8 +75,7 @@ void buildScene3d(int polygons, int vertices)
         computeEdgeLines(k);
         viewer.activePolygon = k;
         viewer.polygonCount = k + 1;
-        viewer.fieldDirty = 1;
-        viewer.addActive = 1;
+        requestAdd(k);
         fieldPass3d();
     }
 }
@@ -96,9 +95,7 @@ void fieldPass3d(float (*outer)[2])
             outer[n][1] = field.queryY;
         }
     }
-    viewer.fieldDirty = 0;
-    viewer.addActive = 0;
-    viewer.replaceActive = 0;
+    clearRequests();
 }
 
 }  // namespace bench

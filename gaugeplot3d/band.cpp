@@ -5,7 +5,6 @@
 
 #include "field.h"
 #include "shading.h"
-#include "viewer.h"
 
 namespace gaugeplot3d {
 
@@ -101,9 +100,7 @@ void drawLevelBand()
         drawSegment(n, (n + 1) % BandDirections);
 
     // Only now: every request pending at the start has reached all directions.
-    viewer.fieldDirty = 0;
-    viewer.addActive = 0;
-    viewer.replaceActive = 0;
+    clearRequests();
 }
 
 }  // namespace gaugeplot3d

@@ -9,6 +9,13 @@ constexpr double GaugeExponent = 3.0;   // p of a polygon gauge's p-norm
 constexpr double FieldExponent = 8.0;   // q of the field value's negative power mean
 constexpr double InnerFraction = 0.95;  // the band's inner ring, as a fraction of the outer one
 
+// What the input handlers have asked of one polygon's copies in the field, by the next band pass.
+enum FieldRequest {
+    AddRequested = 1,            // one more copy at its current shape
+    ReplaceRequested = 2,        // its latest copy moved to its current shape
+    ReplaceBeforeAdd = 4,        // the replace was asked for first: it is served first
+};
+
 struct FieldState {
     float fieldValues[MaxDirections] = {};  // by direction index; 0 until the first polygon is added
     // In: a direction as a scene point (queryZ across the plane, always 0; queryX pairs with
@@ -19,6 +26,19 @@ struct FieldState {
     float innerZ = 0;  // out: the inner level point; innerZ stays 0
     float innerX = 0;
     float innerY = 0;
+
+    // The copies of the polygons that the field holds, by direction, as their terms g^-8 in
+    // double. The float field value cannot give the other polygons' terms back once one term
+    // dominates a direction; these sums can.
+    double termSums[MaxDirections] = {};   // every copy's term
+    double sumErrors[MaxDirections] = {};  // a bound on the rounding error accumulated in termSums
+    double latestTerms[MaxPolygons][MaxDirections] = {};  // each polygon's latest copy
+    double olderTerms[MaxPolygons][MaxDirections] = {};   // its earlier copies, at the shapes they had
+    // Requests waiting for the next band pass: FieldRequest bits per polygon, and the polygons
+    // that have any, in the order of their first request.
+    int requests[MaxPolygons] = {};
+    int requestOrder[MaxPolygons] = {};
+    int requestCount = 0;
 };
 
 extern FieldState field;
@@ -26,9 +46,17 @@ extern FieldState field;
 // The field-value term of a gauge, x^-8; a gauge that is 0 or not finite contributes nothing.
 double fieldTerm(double x);
 
+// Input handlers ask through these: each raises the viewer's request flags and remembers the
+// polygon, so the request is served even if another polygon becomes active before the next pass.
+void requestAdd(int k);
+void requestReplace(int k);
+// The end of a band pass: every request has been served in every direction.
+void clearRequests();
+
 // Gauge of polygon k at the query point, stored in its gauge and gauges[n].
 void polygonGauge(int k, int n);
-// Applies the pending add or replace request for the active polygon to direction n.
+// Applies the pending requests to direction n. Request flags raised without requestAdd or
+// requestReplace concern the active polygon, an add before a replace.
 void updateField(int n);
 // Brings direction n up to date if a request is pending, then sets the inner point and moves the
 // query point to the outer one.

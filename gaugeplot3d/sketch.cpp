@@ -9,6 +9,7 @@
 
 #include <GL/glut.h>
 
+#include "field.h"
 #include "viewer.h"
 
 namespace gaugeplot3d {
@@ -137,8 +138,7 @@ void dragVertex(int x, int y)
     mapVertexToPlane(viewer.pickedPolygon, viewer.pickedVertex);
     // The pick made the picked polygon active.
     computeEdgeLines(viewer.activePolygon);
-    viewer.fieldDirty = 1;
-    viewer.replaceActive = 1;
+    requestReplace(viewer.activePolygon);
     glutPostRedisplay();
 }
 

@@ -9,6 +9,7 @@
 
 #include <GL/glut.h>
 
+#include "field.h"
 #include "scene.h"
 #include "sketch.h"
 
@@ -148,8 +149,7 @@ void onMouse(int button, int state, int x, int y)
         if (viewer.editMode == NewPolygon) {
             computeEdgeLines(viewer.activePolygon);
             viewer.polygonCount++;
-            viewer.fieldDirty = 1;
-            viewer.addActive = 1;
+            requestAdd(viewer.activePolygon);
         }
         viewer.editMode = Idle;
         glutAttachMenu(GLUT_RIGHT_BUTTON);
@@ -197,8 +197,7 @@ void onMenu(int value)
         break;
     case MenuFunction:
         computeEdgeLines(viewer.activePolygon);
-        viewer.fieldDirty = 1;
-        viewer.addActive = 1;
+        requestAdd(viewer.activePolygon);
         break;
     case MenuShowPolygons:
         viewer.showPolygons = viewer.showPolygons == 0 ? 1 : 0;

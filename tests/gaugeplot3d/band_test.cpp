@@ -163,5 +163,91 @@ TEST_F(Viewer3d, RequestsAreServedOnceAndADragDoesNotBlockTheNextAdd)
     EXPECT_FLOAT_EQ(field.fieldValues[40], float(80 * std::pow(2.0, -0.125)));
 }
 
+// A small square around the centre and a large one around it; then the large one's vertices are
+// dragged, one by one, into the small one, whose unit curve becomes the outer one.
+TEST_F(Viewer3d, BandFollowsPolygonsDraggedInsideOneAnother)
+{
+    sketchPolygon({{300, 300}, {345, 300}, {345, 345}, {300, 345}});
+    frame();
+    sketchPolygon({{150, 150}, {490, 150}, {490, 490}, {150, 490}});
+    frame();
+    expectBandOfCopies({directGauges(0), directGauges(1)}, "sketched");
+
+    onMenu(MenuChange);
+    dragWithMouse(150, 150, 310, 310);
+    dragWithMouse(490, 150, 335, 310);
+    dragWithMouse(490, 490, 335, 335);
+    dragWithMouse(150, 490, 310, 335);
+    expectBandOfCopies({directGauges(0), directGauges(1)}, "dragged inside");
+}
+
+// Two polygons of similar size; a vertex dragged out towards the window's corner and back.
+TEST_F(Viewer3d, BandReturnsWhenAVertexIsDraggedOutAndBack)
+{
+    sketchPolygon({{250, 250}, {390, 250}, {390, 390}, {250, 390}});
+    frame();
+    sketchPolygon({{230, 280}, {320, 230}, {410, 300}, {330, 400}, {240, 380}});
+    frame();
+    const BandState start = band;
+
+    onMenu(MenuChange);
+    dragWithMouse(250, 250, 5, 5, 30);
+    expectBandOfCopies({directGauges(0), directGauges(1)}, "dragged out");
+    dragWithMouse(5, 5, 250, 250, 30);
+    expectBandOfCopies({directGauges(0), directGauges(1)}, "dragged back");
+    double worst = 0;
+    for (int n = 0; n < BandDirections; n++) {
+        const float* was = start.outerPoints[n];
+        const float* is = band.outerPoints[n];
+        worst = std::fmax(worst, std::hypot(is[1] - was[1], is[2] - was[2]) / std::hypot(was[1], was[2]));
+    }
+    EXPECT_LE(worst, 1e-6) << "the band moved from where it started";
+}
+
+// "Yontsal Function" adds a second copy; a drag then moves only the latest one.
+TEST_F(Viewer3d, DragOfAPolygonAddedTwiceMovesItsLatestCopy)
+{
+    sketchPolygon({{250, 250}, {390, 250}, {390, 390}, {250, 390}});
+    frame();
+    sketchPolygon({{270, 200}, {440, 320}, {270, 440}});
+    frame();
+    onMenu(MenuFunction);
+    frame();
+    const Gauges first = directGauges(1);
+    expectBandOfCopies({directGauges(0), first, first}, "added twice");
+
+    onMenu(MenuChange);
+    dragWithMouse(440, 320, 360, 320);
+    expectBandOfCopies({directGauges(0), first, directGauges(1)}, "latest copy dragged");
+}
+
+// Input faster than the frames: requests of several polygons wait for one pass, and each one is
+// served for the polygon it was made for.
+TEST_F(Viewer3d, RequestsWaitingForOnePassAreEachServed)
+{
+    sketchPolygon({{250, 250}, {390, 250}, {390, 390}, {250, 390}});
+    frame();
+    // The second polygon is finished, then a vertex of the first is dragged, before any frame.
+    sketchPolygon({{200, 300}, {320, 200}, {440, 300}, {320, 420}});
+    onMenu(MenuChange);
+    press(GLUT_LEFT_BUTTON, 250, 250);
+    onMotion(240, 240);
+    release(GLUT_LEFT_BUTTON, 240, 240);
+    EXPECT_EQ(viewer.activePolygon, 0);
+    frame();
+    expectBandOfCopies({directGauges(0), directGauges(1)}, "add and drag in one pass");
+
+    // A drag of the second polygon, then "Yontsal Function" for it: both copies at the new shape.
+    press(GLUT_LEFT_BUTTON, 440, 300);
+    onMotion(430, 310);
+    release(GLUT_LEFT_BUTTON, 430, 310);
+    press(GLUT_RIGHT_BUTTON, 430, 310);
+    onMenu(MenuFunction);
+    frame();
+    expectBandOfCopies({directGauges(0), directGauges(1), directGauges(1)}, "drag, then add");
+    EXPECT_EQ(field.requestCount, 0);
+    EXPECT_EQ(viewer.fieldDirty, 0);
+}
+
 }  // namespace
 }  // namespace gaugeplot3d

@@ -88,33 +88,35 @@ TEST_F(Field3d, TwoEqualGaugesGiveTwoToTheMinusOneEighthOfEither)
     EXPECT_FLOAT_EQ(update(5, 2), float(std::pow(3.0, -0.125) * g));
 }
 
-TEST_F(Field3d, AddAndReplacePendingTogetherLeaveTheFieldAsItWas)
+TEST_F(Field3d, AnAddIsKeptWhenAReplaceIsPendingToo)
 {
     setSquare(0, 1);
     setPolygon(1, {{2, 0.5f}, {-0.5f, 1}, {-1, -1}, {1, -2}});
     finishPolygon(0);
-    update(4, 3);
+    const double g0 = update(4, 3);
     finishPolygon(1);
-    const float before = update(4, 3);
-    viewer.replaceActive = 1;  // add still pending too
-    EXPECT_FLOAT_EQ(update(4, 3), before);
+    viewer.replaceActive = 1;  // a drag of the polygon just finished, before the pass
+    const double g1 = gaugeAt(1, 4, 3);
+    EXPECT_FLOAT_EQ(update(4, 3), float(std::pow(std::pow(g0, -8) + std::pow(g1, -8), -0.125)));
 }
 
-TEST_F(Field3d, ReplaceClampsTheOtherTermsAtZero)
+// Where one polygon's term dominates, the float field value holds nothing of the others; taking
+// that term out must still leave them.
+TEST_F(Field3d, ReplacingADominantTermKeepsTheOthers)
 {
     setSquare(0, 1);
-    viewer.activePolygon = 0;
-    viewer.polygonCount = 2;
-    viewer.fieldDirty = 1;
+    finishPolygon(0);
+    update(40, 0);
+    setSquare(1, 100);  // gauge 0.4: the first square's term is 1e-16 of its own
+    finishPolygon(1);
+    EXPECT_FLOAT_EQ(update(40, 0), 0.4f);
+
+    viewer.addActive = 0;
     viewer.replaceActive = 1;
-    // Rounding left the stored field value a hair above the stored gauge: F^-8 - h^-8 < 0.
-    sketch.edgeLines[0].gauges[0] = 40;
-    field.fieldValues[0] = std::nextafter(40.0f, 100.0f);
-    setSquare(0, 0.001f);
-    const float v = update(40, 0);
-    EXPECT_TRUE(std::isfinite(v));
-    EXPECT_FLOAT_EQ(v, sketch.edgeLines[0].gauge);
-    EXPECT_NEAR(v, 40000.0f, 1.0f);
+    setSquare(1, 0.5f);  // dragged in past the first: gauges 40 and 80
+    EXPECT_FLOAT_EQ(update(40, 0), float(std::pow(std::pow(40.0, -8) + std::pow(80.0, -8), -0.125)));
+    setSquare(1, 1e-6f);  // and far in: only the first square is left
+    EXPECT_FLOAT_EQ(update(40, 0), 40.0f);
 }
 
 TEST_F(Field3d, DegeneratePolygonsAddNoTerm)
