@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Renders both viewers with a sample sketch in a private Xvfb and writes docs/gaugeplot2d.png and
-# docs/gaugeplot3d.png. Needs what scripts/setup.sh installs (xvfb, xdotool, imagemagick).
+# Renders both viewers with a sample sketch in a private Xvfb and writes docs/gaugeplot2d.png,
+# docs/gaugeplot3d.png and docs/gaugeplot3d.gif, an animation of gaugeplot3d in use: a vertex
+# dragged while the band follows it, then the scene turned with Alt and a drag. Needs what
+# scripts/setup.sh installs (xvfb, xdotool, imagemagick).
 # The build directory is "build" unless BUILD_DIR names another.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -79,6 +81,27 @@ shoot() {  # shoot WINDOW FILE: once the picture has settled
   echo "wrote $2"
 }
 
+# Frames of the animation, numbered in the order they are taken.
+frames=0
+frame() {  # frame WINDOW: once the viewer has drawn what the last event asked for
+  sleep 0.15
+  import -silent -window "$1" "$work/frame-$(printf %03d "$frames").png"
+  frames=$((frames + 1))
+}
+
+# drag_frames WINDOW X1 Y1 X2 Y2 STEPS: a left drag in window pixels, one frame after each step;
+# the caller holds any modifier around it.
+drag_frames() {
+  local id=$1 x1=$2 y1=$3 x2=$4 y2=$5 steps=$6 i
+  xdotool mousemove $((ox + x1)) $((oy + y1)) mousedown 1
+  frame "$id"
+  for i in $(seq "$steps"); do
+    xdotool mousemove $((ox + x1 + (x2 - x1) * i / steps)) $((oy + y1 + (y2 - y1) * i / steps))
+    frame "$id"
+  done
+  xdotool mouseup 1
+}
+
 # The 2D viewer: three overlapping polygons around the window centre (320, 240); each one takes
 # part in the band once "new polygon" (entry 1) is chosen after it.
 "$build/gaugeplot2d/gaugeplot2d" >/dev/null &
@@ -104,4 +127,21 @@ menu 1; polygon 200 220 430 190 460 400 230 450; click 600 600 3; sleep 0.3
 menu 1; polygon 320 120 440 330 320 520 190 330; click 600 600 3; sleep 0.3
 menu 1; polygon 140 300 330 250 500 320 330 380; click 600 600 3; sleep 0.3
 shoot "$id" docs/gaugeplot3d.png
+
+# The animation: in "Change" (entry 2), the third polygon's right-hand vertex is dragged out and
+# back in while the band follows; a right press returns to idle, and an Alt drag turns the scene.
+menu 2
+drag_frames "$id" 500 320 560 260 8
+drag_frames "$id" 560 260 520 300 4
+click 600 600 3
+xdotool keydown Alt_L
+drag_frames "$id" 320 320 365 335 14
+xdotool keyup Alt_L
+# About 300 x 300 pixels of the scene around the band, 64 colours: a few hundred KB at most. The
+# last frame stays up for a second and a half before the loop starts again.
+all=("$work"/frame-*.png)
+convert -delay 12 "${all[@]:0:${#all[@]}-1}" -delay 150 "${all[-1]}" \
+  -crop 480x480+80+80 +repage -resize 300x300 \
+  -dither None -colors 64 -layers OptimizeTransparency -loop 0 docs/gaugeplot3d.gif
+echo "wrote docs/gaugeplot3d.gif ($frames frames, $(du -k docs/gaugeplot3d.gif | cut -f1) KB)"
 xdotool mousemove $((ox + 320)) $((oy + 320)) key Escape
