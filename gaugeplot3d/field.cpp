@@ -25,15 +25,24 @@ constexpr double SumTolerance = 0x1p-30;
 
 float fieldValueOf(double termSum) { return float(1.0 / std::pow(termSum, 1.0 / FieldExponent)); }
 
-// The sum of every copy's term but polygon k's latest one, added up afresh.
-double sumOfOthers(int k, int n)
+// Every copy's term in direction n, added up afresh in four partial sums that need not wait for
+// one another.
+double sumOfCopies(int n)
 {
-    double sum = field.olderTerms[k][n];
+    const double* latest = field.latestTerms[n];
+    const double* older = field.olderTerms[n];
     const int count = viewer.polygonCount < MaxPolygons ? viewer.polygonCount : MaxPolygons;
-    for (int j = 0; j < count; j++)
-        if (j != k)
-            sum += field.latestTerms[j][n] + field.olderTerms[j][n];
-    return sum;
+    double s0 = 0, s1 = 0, s2 = 0, s3 = 0;
+    int j = 0;
+    for (; j + 4 <= count; j += 4) {
+        s0 += latest[j] + older[j];
+        s1 += latest[j + 1] + older[j + 1];
+        s2 += latest[j + 2] + older[j + 2];
+        s3 += latest[j + 3] + older[j + 3];
+    }
+    for (; j < count; j++)
+        s0 += latest[j] + older[j];
+    return (s0 + s1) + (s2 + s3);
 }
 
 void addCopy(int k, int n)
@@ -43,15 +52,15 @@ void addCopy(int k, int n)
     const double term = fieldTerm(gauge);
     if (viewer.polygonCount == 1) {
         // The first polygon: its one copy is the field, copied in bit for bit.
-        field.olderTerms[k][n] = 0;
-        field.latestTerms[k][n] = term;
+        field.olderTerms[n][k] = 0;
+        field.latestTerms[n][k] = term;
         field.termSums[n] = term;
         field.sumErrors[n] = 0;
         field.fieldValues[n] = gauge;
         return;
     }
-    field.olderTerms[k][n] += field.latestTerms[k][n];  // the copy before keeps its shape
-    field.latestTerms[k][n] = term;
+    field.olderTerms[n][k] += field.latestTerms[n][k];  // the copy before keeps its shape
+    field.latestTerms[n][k] = term;
     field.termSums[n] += term;
     field.sumErrors[n] += Rounding * field.termSums[n];
     field.fieldValues[n] = fieldValueOf(field.termSums[n]);
@@ -59,16 +68,17 @@ void addCopy(int k, int n)
 
 void replaceLatestCopy(int k, int n)
 {
-    double others = field.termSums[n] - field.latestTerms[k][n];
+    double others = field.termSums[n] - field.latestTerms[n][k];
     double error = field.sumErrors[n] + Rounding * std::fabs(others);
     // Also false for a negative, undefined or overflowed difference.
     if (!(error <= SumTolerance * others)) {
-        others = sumOfOthers(k, n);
+        field.latestTerms[n][k] = 0;  // the copy that moves
+        others = sumOfCopies(n);
         error = 2 * MaxPolygons * Rounding * others;  // a fresh sum of at most 100 positive terms
     }
     polygonGauge(k, n);
     const double term = fieldTerm(sketch.edgeLines[k].gauge);
-    field.latestTerms[k][n] = term;
+    field.latestTerms[n][k] = term;
     field.termSums[n] = others + term;
     field.sumErrors[n] = error + Rounding * field.termSums[n];
     field.fieldValues[n] = fieldValueOf(field.termSums[n]);

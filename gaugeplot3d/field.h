@@ -32,8 +32,9 @@ struct FieldState {
     // dominates a direction; these sums can.
     double termSums[MaxDirections] = {};   // every copy's term
     double sumErrors[MaxDirections] = {};  // a bound on the rounding error accumulated in termSums
-    double latestTerms[MaxPolygons][MaxDirections] = {};  // each polygon's latest copy
-    double olderTerms[MaxPolygons][MaxDirections] = {};   // its earlier copies, at the shapes they had
+    // By direction, then polygon: the terms of one direction lie together.
+    double latestTerms[MaxDirections][MaxPolygons] = {};  // each polygon's latest copy
+    double olderTerms[MaxDirections][MaxPolygons] = {};   // its earlier copies, at the shapes they had
     // Requests waiting for the next band pass: FieldRequest bits per polygon, and the polygons
     // that have any, in the order of their first request.
     int requests[MaxPolygons] = {};
