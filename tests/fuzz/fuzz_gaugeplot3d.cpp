@@ -19,6 +19,18 @@ using namespace gaugeplot3d;
 
 namespace {
 
+// After a frame every request has been served: the field never exceeds the gauge of a polygon
+// it holds a copy of, so the band never cuts inside that polygon's unit curve.
+void checkField()
+{
+    if (viewer.polygonCount == 0)
+        return;
+    for (int k = 0; k < viewer.polygonCount; k++)
+        for (int n = 0; n < BandDirections; n++)
+            if (field.latestTerms[n][k] > 0 && !(field.fieldValues[n] <= sketch.edgeLines[k].gauges[n] * (1 + 1e-6)))
+                fuzz::breach("the field value exceeds the gauge of a polygon in the field");
+}
+
 void deliver(const fuzz::Event& event)
 {
     bool menuOpen = fakegl::recording.menuAttached;
@@ -37,7 +49,10 @@ void deliver(const fuzz::Event& event)
         if (menuOpen)
             onMenu(event.menuValue);
         break;
-    default: fuzz::drawFrame(onDisplay); break;
+    default:
+        fuzz::drawFrame(onDisplay);
+        checkField();
+        break;
     }
 }
 
@@ -60,6 +75,16 @@ void checkState()
         fuzz::breach("a flag is neither 0 nor 1");
     if (viewer.fieldDirty != (viewer.addActive | viewer.replaceActive))
         fuzz::breach("a field request without its kind, or the other way round");
+    if (field.requestCount < 0 || field.requestCount > MaxPolygons || viewer.fieldDirty != (field.requestCount > 0))
+        fuzz::breach("the requests waiting and the request flags disagree");
+    int listed = 0;
+    for (int i = 0; i < field.requestCount; i++)
+        if (field.requestOrder[i] < 0 || field.requestOrder[i] >= MaxPolygons || field.requests[field.requestOrder[i]] == 0)
+            fuzz::breach("a polygon listed with no request");
+    for (int k = 0; k < MaxPolygons; k++)
+        listed += field.requests[k] != 0;
+    if (listed != field.requestCount)
+        fuzz::breach("a request for a polygon not listed");
     for (int k = 0; k < MaxPolygons; k++) {
         const Polygon& p = sketch.polygons[k];
         if (p.vertexCount < 0 || p.vertexCount >= VertexSlots)
