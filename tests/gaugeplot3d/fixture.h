@@ -114,16 +114,23 @@ protected:
         return g;
     }
 
+    // Copies of one polygon's shape in the field: its gauges by direction, and how many.
+    struct Copies {
+        Copies(const Gauges& g, double n = 1) : gauges(g), count(n) {}
+        Gauges gauges;
+        double count;
+    };
+
     // Every level point of the last band pass lies within a relative 1e-6 of the point where the
-    // field of exactly these copies, each a polygon's gauges at some shape, is 1 (and 0.95).
-    static void expectBandOfCopies(const std::vector<Gauges>& copies, const char* when)
+    // field of exactly these copies is 1 (and 0.95).
+    static void expectBandOfCopies(const std::vector<Copies>& copies, const char* when)
     {
         double worst = 0;
         int worstDirection = -1;
         for (int n = 0; n < BandDirections; n++) {
             double sum = 0;
-            for (const Gauges& g : copies)
-                sum += std::pow(g[n], -8.0);
+            for (const Copies& c : copies)
+                sum += c.count * std::pow(c.gauges[n], -8.0);
             const double F = std::pow(sum, -0.125);
             int x, y;
             bandDirection(n, &x, &y);

@@ -33,8 +33,9 @@ protected:
         }
     }
 
-    // An add request ("Yontsal Function") before even frames, a drag step of polygon 7's first
-    // vertex (a replace request) before odd ones; then the frame. False if the frame was wrong.
+    // An add request ("Yontsal Function") before even frames, a drag step to a pixel beside
+    // polygon 7's first vertex (a replace request) before odd ones; then the frame. False if the
+    // frame was wrong.
     static bool editAndDraw(int frame)
     {
         if (frame % 2 == 0) {
@@ -81,6 +82,32 @@ TEST_F(Soak3d, HundredThousandFullFramesWithEditsAllocateNothingAndKeepTheirMemo
     EXPECT_EQ(allocations::count(), allocationsBefore);
     EXPECT_EQ(allocations::residentKilobytes(), residentBefore);
     EXPECT_FALSE(fakegl::recording.overflow);
+
+    // However long the session, the band is that of the copies in the field. The drags move the
+    // vertex that a press on polygon 7's first vertex picks (the first within reach in table
+    // order, of an earlier polygon) to a pixel right or left of it, and each "Yontsal Function"
+    // then adds a copy of that polygon at its shape. The first choice, for polygon 49, waits for
+    // the first frame with the fifty finishes and is one request with polygon 49's own. So the
+    // field holds one copy of every polygon, and of the dragged polygon one per choice besides:
+    // half of its copies with the vertex on the left, where it is now, half with it on the right.
+    const Polygon& seven = sketch.polygons[7];
+    pickVertex(seven.screenX[1], seven.screenY[1]);
+    const int dragged = viewer.pickedPolygon;
+    const int vertex = viewer.pickedVertex;
+    clearPick();
+    ASSERT_GE(dragged, 0);
+    std::vector<Copies> copies;
+    for (int k = 0; k < MaxPolygons; k++)
+        if (k != dragged)
+            copies.push_back(directGauges(k));
+    const int adds = (WarmUpFrames - 2) / 2 + SoakFrames / 2;
+    const double eachShape = (1 + adds) / 2.0;
+    copies.push_back({directGauges(dragged), eachShape});
+    sketch.polygons[dragged].screenX[vertex] += 2;
+    mapVertexToPlane(dragged, vertex);
+    computeEdgeLines(dragged);
+    copies.push_back({directGauges(dragged), eachShape});
+    expectBandOfCopies(copies, "after the soak");
 }
 
 }  // namespace
