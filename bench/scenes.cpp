@@ -54,7 +54,7 @@ void buildScene2d(int polygons, int vertices)
     store.activePolygon = polygons == 0 ? -1 : polygons;
 }
 
-void buildScene3d(int polygons, int vertices)
+void buildScene3d(int polygons, int vertices, double lastScale)
 {
     using namespace gaugeplot3d;
     viewer = ViewerState();
@@ -69,8 +69,9 @@ void buildScene3d(int polygons, int vertices)
             double x, y;
             // Plane units: half-axes 0.4..1.38 by 0.9..0.41, all around the origin.
             ringPoint(j - 1, vertices, k % 5, 0.4 + 0.02 * k, 0.9 - 0.01 * k, &x, &y);
-            p.planeX[j] = float(x);
-            p.planeY[j] = float(y);
+            const double scale = k == polygons - 1 ? lastScale : 1;
+            p.planeX[j] = float(scale * x);
+            p.planeY[j] = float(scale * y);
         }
         computeEdgeLines(k);
         viewer.activePolygon = k;

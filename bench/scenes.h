@@ -15,8 +15,9 @@ void buildScene2d(int polygons, int vertices);
 
 // gaugeplot3d: `polygons` polygons of `vertices` vertices each, finished one by one, each add
 // folded into the field by a band pass as the frames would, nothing pending afterwards. The last
-// polygon is the active one.
-void buildScene3d(int polygons, int vertices);
+// polygon is the active one; its ring is made `lastScale` times as large, so that with a large
+// scale its term dominates every direction.
+void buildScene3d(int polygons, int vertices, double lastScale = 1);
 // One band pass's field computation: the level points of all 320 directions, with whatever update
 // is pending, then the requests cleared; no drawing. Each direction's outer level point goes to
 // outer[n] when outer is given.
