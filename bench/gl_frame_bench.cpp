@@ -14,6 +14,7 @@
 
 #include "gaugeplot2d/polygons.h"
 #include "gaugeplot2d/viewer.h"
+#include "gaugeplot3d/field.h"
 #include "gaugeplot3d/scene.h"
 #include "gaugeplot3d/sketch.h"
 #include "gaugeplot3d/viewer.h"
@@ -54,10 +55,8 @@ void frame3d(benchmark::State& state, int polygons, int vertices, Pending pendin
     settle();
     for (auto _ : state) {
         // A drag step: the active polygon's gauge exchanged for itself, all 320 directions.
-        if (pending == Replace) {
-            gaugeplot3d::viewer.fieldDirty = 1;
-            gaugeplot3d::viewer.replaceActive = 1;
-        }
+        if (pending == Replace)
+            gaugeplot3d::requestReplace(gaugeplot3d::viewer.activePolygon);
         gaugeplot3d::onDisplay();
         glFinish();
     }
