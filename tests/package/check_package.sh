@@ -1,13 +1,18 @@
 #!/usr/bin/env bash
 # Makes the Debian package in a build folder, fails on any lintian error, extracts the package into
 # a scratch folder and starts each extracted program in a private Xvfb until its window appears.
-#   tests/package/check_package.sh BUILD_DIR
+#   tests/package/check_package.sh BUILD_DIR [CPACK]
 set -euo pipefail
 build=$(cd "$1" && pwd)
+cpack=${2:-cpack}
+
+for tool in "$cpack" lintian dpkg-deb dpkg-shlibdeps; do
+  command -v "$tool" >/dev/null || { echo "error: $tool is missing (scripts/setup.sh installs it)" >&2; exit 1; }
+done
 
 cd "$build"
 rm -f gaugeplot_*.deb
-cpack -G DEB >cpack.log 2>&1 || { cat cpack.log >&2; exit 1; }
+"$cpack" -G DEB >cpack.log 2>&1 || { cat cpack.log >&2; exit 1; }
 package=$(sed -n 's/^CPack: - package: \(.*\.deb\) generated\.$/\1/p' cpack.log)
 [ -n "$package" ] || { echo "error: cpack made no package:" >&2; cat cpack.log >&2; exit 1; }
 echo "== $package"
