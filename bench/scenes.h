@@ -3,7 +3,7 @@
 
 namespace bench {
 
-// Sizes the issue names: a typical scene, and every polygon record in use at its vertex limit.
+// The sizes measured: a typical scene, and every polygon record in use at its vertex limit.
 constexpr int TypicalPolygons = 5;
 constexpr int TypicalVertices = 8;
 constexpr int Full2dVertices = 50;  // gaugeplot2d: slots 0 to 49
