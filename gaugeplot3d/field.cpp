@@ -23,7 +23,13 @@ constexpr double Rounding = 0x1p-53;  // the largest relative error of one doubl
 // precision of the float F, about 2^-24, and reached only after millions of steps or a large drop.
 constexpr double SumTolerance = 0x1p-30;
 
-float fieldValueOf(double termSum) { return float(1.0 / std::pow(termSum, 1.0 / FieldExponent)); }
+// Direction n's new running sum with its error bound, and the field value it gives.
+void storeSum(int n, double termSum, double error)
+{
+    field.termSums[n] = termSum;
+    field.sumErrors[n] = error + Rounding * termSum;
+    field.fieldValues[n] = float(1.0 / std::pow(termSum, 1.0 / FieldExponent));
+}
 
 // Every copy's term in direction n, added up afresh in four partial sums that need not wait for
 // one another.
@@ -61,9 +67,7 @@ void addCopy(int k, int n)
     }
     field.olderTerms[n][k] += field.latestTerms[n][k];  // the copy before keeps its shape
     field.latestTerms[n][k] = term;
-    field.termSums[n] += term;
-    field.sumErrors[n] += Rounding * field.termSums[n];
-    field.fieldValues[n] = fieldValueOf(field.termSums[n]);
+    storeSum(n, field.termSums[n] + term, field.sumErrors[n]);
 }
 
 void replaceLatestCopy(int k, int n)
@@ -79,9 +83,7 @@ void replaceLatestCopy(int k, int n)
     polygonGauge(k, n);
     const double term = fieldTerm(sketch.edgeLines[k].gauge);
     field.latestTerms[n][k] = term;
-    field.termSums[n] = others + term;
-    field.sumErrors[n] = error + Rounding * field.termSums[n];
-    field.fieldValues[n] = fieldValueOf(field.termSums[n]);
+    storeSum(n, others + term, error);
 }
 
 void serveRequest(int k, int request, int n)
