@@ -1,4 +1,8 @@
 // Recording fake of GL, GLU and GLUT: the definitions a test binary links instead of the real ones.
+// On Windows GLUT's header turns glutInit, glutCreateWindow and glutCreateMenu into calls of
+// entry points that also take the C library's exit; here the plain names are defined, and those
+// entry points below lead to them.
+#define GLUT_DISABLE_ATEXIT_HACK
 #include "fakegl.h"
 
 #include <cmath>
@@ -278,5 +282,25 @@ void glutDetachMenu(int button)
 void glutPostRedisplay() { recording.redisplayCount++; }
 void glutSwapBuffers() { recording.swapCount++; record("glutSwapBuffers"); }
 void glutMainLoop() { recording.mainLoopEntered = true; }
+
+#ifdef _WIN32
+void __glutInitWithExit(int* argc, char** argv, void (*onExit)(int))
+{
+    recording.exitFunction = onExit;
+    glutInit(argc, argv);
+}
+
+int __glutCreateWindowWithExit(const char* title, void (*onExit)(int))
+{
+    recording.exitFunction = onExit;
+    return glutCreateWindow(title);
+}
+
+int __glutCreateMenuWithExit(void (*f)(int), void (*onExit)(int))
+{
+    recording.exitFunction = onExit;
+    return glutCreateMenu(f);
+}
+#endif
 
 }  // extern "C"

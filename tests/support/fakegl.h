@@ -81,6 +81,7 @@ struct Log {
     int redisplayCount = 0;
     int swapCount = 0;
     bool mainLoopEntered = false;
+    void (*exitFunction)(int) = nullptr;  // handed to GLUT on Windows, where GLUT ends the process with it
 };
 
 // What the fake answers when asked.

@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# Cross-builds both viewers for 64-bit Windows with MinGW-w64 and makes
+# build-windows/gaugeplot-<version>-win64.zip and build-windows/gaugeplot-<version>-win64.exe
+# (an installer). Everything comes from Debian's archive: the cross compiler and nsis as binary
+# packages, freeglut and GoogleTest as Debian's sources, built here with the same compiler and
+# kept in build-windows/deps for the next run. Run as root on Debian when packages are missing.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(cmake dpkg-dev g++-mingw-w64-x86-64-posix nsis googletest)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+build=build-windows
+deps=$PWD/$build/deps
+toolchain=$PWD/cmake/mingw-w64-x86_64.cmake
+mkdir -p "$deps"
+
+# The same freeglut as the Linux build, as Debian's source package. apt works in folders of its
+# own here, with a source entry of its own, so the machine's package sources stay as they are;
+# apt checks the download against the archive's signed index.
+freeglut_version=3.4.0-1
+if [ ! -f "$deps/include/GL/glut.h" ]; then
+  apt_dir=$deps/apt
+  mkdir -p "$apt_dir/lists/partial" "$apt_dir/cache/archives/partial" "$apt_dir/parts" "$apt_dir/src"
+  echo "deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] http://deb.debian.org/debian bookworm main" \
+    >"$apt_dir/sources.list"
+  apt_options=(-o "Dir::Etc::SourceList=$apt_dir/sources.list" -o "Dir::Etc::SourceParts=$apt_dir/parts"
+    -o "Dir::State::Lists=$apt_dir/lists" -o "Dir::Cache=$apt_dir/cache")
+  apt-get -qq "${apt_options[@]}" update
+  (cd "$apt_dir/src" && apt-get -qq "${apt_options[@]}" source --download-only "freeglut=$freeglut_version")
+  rm -rf "$deps/freeglut-src"
+  # The files were checked against the signed index by apt; dpkg-source checks them against the
+  # .dsc and warns only that it has no keys of the uploaders to check the .dsc itself.
+  dpkg-source -x "$apt_dir/src/freeglut_$freeglut_version.dsc" "$deps/freeglut-src" >/dev/null 2>&1
+  # A static library named glut with GL/glut.h, as CMake's FindGLUT looks for it.
+  cmake -S "$deps/freeglut-src" -B "$deps/freeglut-build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$deps" -DFREEGLUT_BUILD_SHARED_LIBS=OFF \
+    -DFREEGLUT_BUILD_STATIC_LIBS=ON -DFREEGLUT_REPLACE_GLUT=ON -DFREEGLUT_BUILD_DEMOS=OFF >/dev/null
+  cmake --build "$deps/freeglut-build" -j2 >/dev/null
+  cmake --install "$deps/freeglut-build" >/dev/null
+fi
+
+# GoogleTest for the unit tests, from Debian's googletest sources in /usr/src/googletest.
+if [ ! -f "$deps/lib/cmake/GTest/GTestConfig.cmake" ]; then
+  cmake -S /usr/src/googletest -B "$deps/googletest-build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$deps" -DBUILD_GMOCK=OFF >/dev/null
+  cmake --build "$deps/googletest-build" -j2 >/dev/null
+  cmake --install "$deps/googletest-build" >/dev/null
+fi
+
+cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_FIND_ROOT_PATH="$deps" -DCMAKE_PREFIX_PATH="$deps" -DBUILD_TESTING=ON >/dev/null
+cmake --build "$build" -j2
+
+# cpack's own list of what it made is the one to trust: older packages may lie next to them.
+(cd "$build" && cpack -G "ZIP;NSIS") | tee "$build/cpack.log" | grep -v '^CPack: -' || true
+made=$(sed -n 's/^CPack: - package: \(.*\) generated\.$/\1/p' "$build/cpack.log")
+if [ "$(echo "$made" | grep -c .)" -ne 2 ]; then
+  echo "error: cpack did not make both the zip and the installer; its output is in $build/cpack.log" >&2
+  exit 1
+fi
+echo "$made"
