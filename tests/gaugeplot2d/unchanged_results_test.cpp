@@ -104,7 +104,7 @@ void offCentreScene()
 }
 
 // All 160 outer and inner level points, and the gauge each polygon had at each direction.
-std::uint64_t levelPointChecksum()
+Checksum levelPointChecksum()
 {
     Checksum sum;
     for (int n = 0; n < BandDirections; n++) {
@@ -120,11 +120,11 @@ std::uint64_t levelPointChecksum()
         for (int k = 0; k < finishedPolygons(); k++)
             sum.add(store.polygons[k].gauge);
     }
-    return sum.value;
+    return sum;
 }
 
 // One frame through the recording fake: every vertex with its colour, size and width.
-std::uint64_t frameChecksum()
+Checksum frameChecksum()
 {
     fakegl::clearFrame();
     onDisplay();
@@ -139,7 +139,7 @@ std::uint64_t frameChecksum()
                 sum.add(f);
         }
     }
-    return sum.value;
+    return sum;
 }
 
 std::string listing()
@@ -149,11 +149,16 @@ std::string listing()
     return ::testing::internal::GetCapturedStdout();
 }
 
-std::uint64_t textChecksum(const std::string& text)
+Checksum textChecksum(std::string text)
 {
+#ifdef _WIN32
+    // Windows' C library prints a NaN without the sign that glibc shows for it.
+    for (std::size_t at; (at = text.find("    nan")) != std::string::npos;)
+        text.replace(at, 7, "   -nan");
+#endif
     Checksum sum;
     sum.add(text);
-    return sum.value;
+    return sum;
 }
 
 // The level points of sample n, pinned: floats written with 9 digits read back exactly.
@@ -193,9 +198,9 @@ float straightforwardGauge(const Polygon& polygon, float queryX, float queryY)
 }
 
 // A checksum as pinned; a mismatch shows the one now computed, in hex like the pinned one.
-void expectChecksum(std::uint64_t got, std::uint64_t pinned, const std::string& context = "")
+void expectChecksum(const Checksum& got, std::uint64_t pinned, const std::string& context = "")
 {
-    EXPECT_EQ(got, pinned) << std::hex << "now 0x" << got << "ull\n" << context;
+    EXPECT_TRUE(matchesPin(got, pinned)) << context;
 }
 
 TEST_F(Viewer2d, FullSceneResultsAreUnchanged)
@@ -334,7 +339,9 @@ TEST_F(Viewer2d, SumOfPowersRoundsAsWithPow)
         for (float value : ends)
             check(sum, value);
     EXPECT_EQ(compared, 200000 + 20000 + 49);
+#ifndef _WIN32  // MinGW-w64's pow computes whole powers by these very products
     EXPECT_GT(hard, 100);  // the cases above do reach sums the products alone would round wrongly
+#endif
 
     // Other exponents go to pow as they are.
     for (float p : {2.0f, 2.5f, 7.0f})

@@ -1,6 +1,8 @@
 // gaugeplot2d start-up and input: window, menu, projection, mode table and exit statuses.
 #include "fixture.h"
 
+#include <cstdlib>
+
 #include <cstring>
 
 namespace gaugeplot2d {
@@ -19,6 +21,9 @@ TEST_F(Viewer2d, WindowIsCentredOnTheScreenWithItsTitleAndCallbacks)
     EXPECT_EQ(recording.windowWidth, 640);
     EXPECT_EQ(recording.windowHeight, 480);
     EXPECT_STREQ(recording.windowTitle, "Glut window");
+#ifdef _WIN32
+    EXPECT_EQ(recording.exitFunction, &std::exit);  // GLUT ends the process through the C library
+#endif
     EXPECT_EQ(recording.displayFunc, &onDisplay);
     EXPECT_EQ(recording.reshapeFunc, &onReshape);
     EXPECT_EQ(recording.keyboardFunc, &onKeyboard);

@@ -1,6 +1,8 @@
 // gaugeplot3d start-up and input: window, camera, menu, the mode table and the exit statuses.
 #include "fixture.h"
 
+#include <cstdlib>
+
 namespace gaugeplot3d {
 namespace {
 
@@ -79,6 +81,9 @@ TEST_F(Viewer3d, WindowIsCentredOnTheScreenWithItsTitleAndCallbacks)
     EXPECT_EQ(recording.windowWidth, 640);
     EXPECT_EQ(recording.windowHeight, 640);
     EXPECT_STREQ(recording.windowTitle, "Lumvar2D");
+#ifdef _WIN32
+    EXPECT_EQ(recording.exitFunction, &std::exit);  // GLUT ends the process through the C library
+#endif
     EXPECT_EQ(recording.displayFunc, &onDisplay);
     EXPECT_EQ(recording.reshapeFunc, &onReshape);
     EXPECT_EQ(recording.keyboardFunc, &onKeyboard);
