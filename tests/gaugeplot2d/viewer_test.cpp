@@ -2,7 +2,6 @@
 #include "fixture.h"
 
 #include <cstdlib>
-
 #include <cstring>
 
 namespace gaugeplot2d {
