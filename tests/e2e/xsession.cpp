@@ -560,6 +560,10 @@ void XSession::drag(const Window& w, int fromX, int fromY, int toX, int toY, boo
 void XSession::key(const Window& w, const std::string& keysym)
 {
     moveTo(w, w.width / 2, w.height / 2);
+    // Wine gives keys only to the active window, which a click makes; the viewers ignore the
+    // middle button.
+    if (UnderWine)
+        click(w, w.width / 2, w.height / 2, 2);
     xdotool({"key", keysym});
 }
 

@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <cstdlib>
 #include <functional>
 #include <optional>
 #include <string>
@@ -150,10 +151,17 @@ private:
     std::string display_;
 };
 
+// The Windows programs under Wine instead of the Linux ones: GAUGEPLOT_E2E_WINDOWS names the
+// folder that holds the .exe files (scripts/test.sh sets it for the cases that apply there).
+inline const char* const WindowsPrograms = std::getenv("GAUGEPLOT_E2E_WINDOWS");
+inline const bool UnderWine = WindowsPrograms != nullptr;
+constexpr const char* WineLoader = "/usr/lib/wine/wine64";
+
 // Geometry of freeglut's pop-up menu under Xvfb: it opens with its top-left corner at the
-// pointer, a 2-pixel border, then entries 25 pixels apart; 12 reaches an entry's middle.
+// pointer, a 2-pixel border, then entries 25 pixels apart; 12 reaches an entry's middle. Under
+// Wine it is a native Windows menu, also titled "freeglut menu", with entries 16 pixels apart.
 constexpr int MenuBorder = 2;
-constexpr int MenuEntryMiddle = 12;
-constexpr int MenuEntryPitch = 25;
+inline const int MenuEntryMiddle = UnderWine ? 8 : 12;
+inline const int MenuEntryPitch = UnderWine ? 16 : 25;
 
 }  // namespace e2e
