@@ -58,7 +58,8 @@ if [ ! -f "$deps/lib/cmake/GTest/GTestConfig.cmake" ]; then
 fi
 
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_FIND_ROOT_PATH="$deps" -DCMAKE_PREFIX_PATH="$deps" -DBUILD_TESTING=ON >/dev/null
+  -DCMAKE_FIND_ROOT_PATH="$deps" -DCMAKE_PREFIX_PATH="$deps" -DBUILD_TESTING=ON \
+  -DCMAKE_CROSSCOMPILING_EMULATOR=/usr/lib/wine/wine64 >/dev/null
 cmake --build "$build" -j2
 
 # cpack's own list of what it made is the one to trust: older packages may lie next to them.
