@@ -2,8 +2,8 @@
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
-# The posix thread model: GoogleTest needs std::mutex and std::thread, which the win32 model
-# of this GCC lacks.
+# The posix thread model, the one whose C++ library has std::thread and std::mutex (GCC 12's
+# win32 model has neither); -static links its runtime in, so no DLL of it is needed.
 set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
 set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
 set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
