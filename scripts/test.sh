@@ -27,9 +27,14 @@ scripts/package-windows.sh
 dpkg-query -W -f='${Status}' wine64 2>/dev/null | grep -q 'install ok installed' ||
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends wine64
 windows=$PWD/build-windows
-# A private 64-bit prefix, made once; no prompts for Wine's .NET and HTML engines.
+# A private 64-bit prefix, made once; no prompts for Wine's .NET and HTML engines. wineboot
+# returns before Wine has finished setting the prefix up, and a program started meanwhile takes
+# longer than the tests wait for its window: wait until Wine is quiet.
 export WINEPREFIX=$windows/wine WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-[ -f "$WINEPREFIX/system.reg" ] || /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
+  /usr/lib/wine/wineserver64 -w
+fi
 # The pinned results, left by Linux for Windows to compare with (a unit or two in the last place).
 mkdir -p build/pinned-streams
 for viewer in gaugeplot2d gaugeplot3d; do
