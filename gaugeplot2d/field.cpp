@@ -9,6 +9,7 @@
 #include <GL/glut.h>
 
 #include "drawing.h"
+#include "lanes.h"
 #include "polygons.h"
 #include "viewer.h"
 
@@ -18,14 +19,9 @@ FieldState field;
 
 namespace {
 
-struct Point {
-    float x;
-    float y;
-};
-
 const GLfloat bandColor[] = {0.5f, 0.8f, 0.8f};
 
-bool isFinite(const Point& p) { return std::isfinite(p.x) && std::isfinite(p.y); }
+bool isFinite(const float p[2]) { return std::isfinite(p[0]) && std::isfinite(p[1]); }
 
 // Value a·X + b·Y of the line a·x + b·y = 1 through vertices j and t, at the query point.
 // An edge whose line passes through the window centre (D = 0) has no such line; it gives NaN.
@@ -50,7 +46,158 @@ bool roundsAlike(double sum)
     return static_cast<float>(sum - margin) == static_cast<float>(sum + margin);
 }
 
+using lanes::Doubles;
+using lanes::Mask;
+
+LANES_INLINE Mask roundAlike(Doubles sum)
+{
+    const Doubles margin = sum * SumMargin;
+    return lanes::equal(lanes::toFloatAndBack(sum - margin), lanes::toFloatAndBack(sum + margin));
+}
+
+// addPower in every lane where active is set; the other lanes keep their sum. Every value is +0
+// or more.
+LANES_INLINE Doubles addPowerLanes(Doubles sum, Doubles value, Mask active, double exponent)
+{
+    Doubles next = sum;
+    Mask viaPow = active;
+    if (exponent == 6) {
+        const Doubles square = value * value;
+        const Doubles total = sum + square * square * square;
+        next = lanes::select(active, lanes::toFloatAndBack(total), sum);
+        viaPow = active & ~roundAlike(total);
+    }
+    if (lanes::any(viaPow))
+        for (int i = 0; i < lanes::Width; i++)
+            if (viaPow[i])
+                next[i] = static_cast<float>(sum[i] + std::pow(value[i], exponent));
+    return next;
+}
+
+// sum + 1 / |gauge|^p rounded to a float in every lane: one polygon's term of the field's sum.
+//
+// For p = 6 the power is again taken by multiplications. The sixth power of any finite float is a
+// normal double (2^-894 to 2^768), so the two products are within 2 units in the last place of
+// the exact power and the reciprocal within half a unit more; glibc's pow is within 1 unit. The two
+// terms, and so the two double sums, differ by less than 2^-49 of the sum, far inside SumMargin:
+// where the margin test passes, both round to the same float. A gauge of 0 gives an infinite sum,
+// which fails the test and goes to pow like NaN does; an infinite gauge adds +0 either way.
+LANES_INLINE Doubles addTermLanes(Doubles sum, Doubles gauge, double exponent)
+{
+    const Doubles base = lanes::abs(gauge);
+    Doubles next = sum;
+    Mask viaPow = lanes::everyLane();
+    if (exponent == 6) {
+        const Doubles square = base * base;
+        const Doubles total = sum + 1.0 / (square * square * square);
+        next = lanes::toFloatAndBack(total);
+        viaPow = ~roundAlike(total);
+    }
+    if (lanes::any(viaPow))
+        for (int i = 0; i < lanes::Width; i++)
+            if (viaPow[i])
+                next[i] = static_cast<float>(sum[i] + 1.0 / std::pow(base[i], exponent));
+    return next;
+}
+
+// polygonGauge for one query point per lane, each lane with exactly the scalar roundings.
+LANES_INLINE Doubles gaugeLanes(const Polygon& polygon, Doubles X, Doubles Y, double exponent)
+{
+    const int last = polygon.lastVertex;
+    Doubles gauge = lanes::splat(0);
+    for (int j = 0; j <= last; j++) {
+        const int t = j == last ? 0 : j + 1;
+        const double xj = polygon.relX[j], yj = polygon.relY[j];
+        const double xt = polygon.relX[t], yt = polygon.relY[t];
+        const double d = xj * yt - xt * yj;
+        const double dy = yt - yj, dx = xj - xt;
+        // The sign test of polygonGauge, lane by lane; neighbouring directions mostly agree, so an
+        // edge that faces away from all of them costs no division.
+        Mask positive = lanes::greater((dy * X + dx * Y) * d, lanes::splat(0));
+        if (!lanes::any(positive))
+            continue;
+        Doubles e = dy * X / d + dx * Y / d;
+        e = lanes::select(lanes::isFinite(e), e, lanes::splat(0));
+        const Doubles value = lanes::toFloatAndBack((e + lanes::abs(e)) * 0.5);
+        positive &= lanes::greater(value, lanes::splat(0));
+        gauge = addPowerLanes(gauge, value, positive, exponent);
+    }
+    for (int i = 0; i < lanes::Width; i++)
+        gauge[i] = static_cast<float>(std::pow(std::fabs(gauge[i]), 1.0 / exponent));
+    return gauge;
+}
+
 }  // namespace
+
+void addPowers(float sums[LaneWidth], const float values[LaneWidth], float p)
+{
+    Doubles sum, value;
+    for (int i = 0; i < LaneWidth; i++) {
+        sum[i] = sums[i];
+        value[i] = std::fabs(double(values[i]));
+    }
+    const Doubles next = addPowerLanes(sum, value, lanes::everyLane(), p);
+    for (int i = 0; i < LaneWidth; i++)
+        sums[i] = static_cast<float>(next[i]);
+}
+
+void addTerms(float sums[LaneWidth], const float gauges[LaneWidth], float p)
+{
+    Doubles sum, gauge;
+    for (int i = 0; i < LaneWidth; i++) {
+        sum[i] = sums[i];
+        gauge[i] = gauges[i];
+    }
+    const Doubles next = addTermLanes(sum, gauge, p);
+    for (int i = 0; i < LaneWidth; i++)
+        sums[i] = static_cast<float>(next[i]);
+}
+
+LANES_DISPATCH
+void bandLevelPoints(int count, float points[][2], float inner[][2], float p)
+{
+    const double exponent = p;
+    const double cx = centreX();
+    const double cy = centreY();
+    for (int first = 0; first < count; first += lanes::Width) {
+        // A last group short of a full width repeats its last direction in the spare lanes.
+        int lane[lanes::Width];
+        Doubles X, Y;
+        for (int i = 0; i < lanes::Width; i++) {
+            lane[i] = first + i < count ? first + i : count - 1;
+            X[i] = points[lane[i]][0];
+            Y[i] = points[lane[i]][1];
+        }
+        Doubles sum = lanes::splat(0);
+        for (int k = 0; k < finishedPolygons(); k++) {
+            Polygon& polygon = store.polygons[k];
+            if (polygon.lastVertex < 1)
+                continue;
+            const Doubles gauge = gaugeLanes(polygon, X, Y, exponent);
+            polygon.gauge = static_cast<float>(gauge[lanes::Width - 1]);
+            sum = addTermLanes(sum, gauge, exponent);
+        }
+        Doubles F;
+        for (int i = 0; i < lanes::Width; i++)
+            F[i] = 1.0 / std::pow(std::fabs(sum[i]), 1.0 / exponent);
+        const lanes::Floats innerX = lanes::toFloats(InnerFraction * X / F + cx);
+        const lanes::Floats innerY = lanes::toFloats(InnerFraction * Y / F + cy);
+        const lanes::Floats outerX = lanes::toFloats(X / F + cx);
+        const lanes::Floats outerY = lanes::toFloats(Y / F + cy);
+        for (int i = 0; i < lanes::Width; i++) {
+            inner[lane[i]][0] = innerX[i];
+            inner[lane[i]][1] = innerY[i];
+            points[lane[i]][0] = outerX[i];
+            points[lane[i]][1] = outerY[i];
+        }
+    }
+    if (count > 0) {
+        field.queryX = points[count - 1][0];
+        field.queryY = points[count - 1][1];
+        field.innerX = inner[count - 1][0];
+        field.innerY = inner[count - 1][1];
+    }
+}
 
 float addPower(float sum, float value, float p)
 {
@@ -143,17 +290,15 @@ void fieldLevelPoints(float p)
 
 void drawLevelBand(float p)
 {
-    Point outer[BandDirections];
-    Point inner[BandDirections];
+    float outer[BandDirections][2];  // directions in, outer level points out
+    float inner[BandDirections][2];
     for (int n = 0; n < BandDirections; n++) {
         int x, y;
         bandDirection(n, &x, &y);
-        field.queryX = static_cast<float>(x);
-        field.queryY = static_cast<float>(y);
-        fieldLevelPoints(p);
-        outer[n] = {field.queryX, field.queryY};
-        inner[n] = {field.innerX, field.innerY};
+        outer[n][0] = static_cast<float>(x);
+        outer[n][1] = static_cast<float>(y);
     }
+    bandLevelPoints(BandDirections, outer, inner, p);
 
     glLineWidth(2.0f);
     glColor3fv(bandColor);
@@ -163,10 +308,10 @@ void drawLevelBand(float p)
         if (!isFinite(outer[n]) || !isFinite(inner[n]) || !isFinite(inner[m]) || !isFinite(outer[m]))
             continue;
         glBegin(GL_POLYGON);
-        glVertex2f(outer[n].x, outer[n].y);
-        glVertex2f(inner[n].x, inner[n].y);
-        glVertex2f(inner[m].x, inner[m].y);
-        glVertex2f(outer[m].x, outer[m].y);
+        glVertex2f(outer[n][0], outer[n][1]);
+        glVertex2f(inner[n][0], inner[n][1]);
+        glVertex2f(inner[m][0], inner[m][1]);
+        glVertex2f(outer[m][0], outer[m][1]);
         glEnd();
     }
 

@@ -1,0 +1,99 @@
+// Four doubles side by side: the few operations both viewers' vector arithmetic is written with.
+//
+// Every operation is the IEEE operation of each lane on its own (add, multiply, divide, square
+// root, rounding to float), so a lane gives exactly the bits the same expression gives on one
+// double. Nothing here contracts a multiply and an add into one rounding, and nothing may be
+// compiled with -ffast-math.
+//
+// The lanes are GCC's vector extensions, which clang understands too. On x86-64 without AVX the
+// compiler carries a vector as two SSE2 registers; a function marked LANES_DISPATCH is compiled a
+// second time for AVX2 and chosen at run time by the processor. Elsewhere (other processors,
+// Windows, whose toolchain has no ifunc) it is the plain build alone.
+#pragma once
+
+#include <cmath>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+// The helpers are always inlined, so no vector ever crosses a call and the note that a 32-byte
+// vector is passed differently with and without AVX concerns no code here.
+#pragma GCC diagnostic ignored "-Wpsabi"
+
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && defined(__ELF__) && !defined(_WIN32)
+#define LANES_DISPATCH __attribute__((target_clones("avx2", "default")))
+#else
+#define LANES_DISPATCH
+#endif
+
+#define LANES_INLINE static inline __attribute__((always_inline))
+
+namespace lanes {
+
+constexpr int Width = 4;
+
+typedef double Doubles __attribute__((vector_size(4 * sizeof(double))));
+typedef float Floats __attribute__((vector_size(4 * sizeof(float))));
+typedef long long Mask __attribute__((vector_size(4 * sizeof(long long))));  // all bits set where true
+
+LANES_INLINE Doubles splat(double x) { return Doubles{x, x, x, x}; }
+LANES_INLINE Doubles make(double a, double b, double c, double d) { return Doubles{a, b, c, d}; }
+
+LANES_INLINE Doubles load(const double* from)
+{
+    Doubles v;
+    std::memcpy(&v, from, sizeof v);
+    return v;
+}
+
+LANES_INLINE void store(double* to, Doubles v) { std::memcpy(to, &v, sizeof v); }
+
+// Clears the sign bit, as fabs does: NaN stays NaN, -0 becomes +0.
+LANES_INLINE Doubles abs(Doubles v)
+{
+    const Mask magnitude = Mask{} + 0x7fffffffffffffffLL;
+    return reinterpret_cast<Doubles>(reinterpret_cast<Mask>(v) & magnitude);
+}
+
+// The float nearest each lane (round to nearest even, as a cast does), back in double.
+LANES_INLINE Doubles toFloatAndBack(Doubles v)
+{
+    return __builtin_convertvector(__builtin_convertvector(v, Floats), Doubles);
+}
+
+LANES_INLINE Floats toFloats(Doubles v) { return __builtin_convertvector(v, Floats); }
+
+LANES_INLINE Doubles sqrt(Doubles v)
+{
+#if defined(__SSE2__)
+    const __m128d low = _mm_sqrt_pd(__m128d{v[0], v[1]});
+    const __m128d high = _mm_sqrt_pd(__m128d{v[2], v[3]});
+    return Doubles{low[0], low[1], high[0], high[1]};
+#else
+    for (int i = 0; i < Width; i++)
+        v[i] = std::sqrt(v[i]);
+    return v;
+#endif
+}
+
+LANES_INLINE Mask everyLane() { return Mask{} - 1; }
+
+// Comparisons give a lane mask; NaN compares false, as in scalar code.
+LANES_INLINE Mask greater(Doubles a, Doubles b) { return a > b; }
+LANES_INLINE Mask less(Doubles a, Doubles b) { return a < b; }
+LANES_INLINE Mask equal(Doubles a, Doubles b) { return a == b; }
+// Finite: neither infinite nor NaN.
+LANES_INLINE Mask isFinite(Doubles v) { return abs(v) <= splat(1.7976931348623157e308); }
+
+// a where the mask is set, b elsewhere.
+LANES_INLINE Doubles select(Mask m, Doubles a, Doubles b)
+{
+    return reinterpret_cast<Doubles>((m & reinterpret_cast<Mask>(a)) | (~m & reinterpret_cast<Mask>(b)));
+}
+
+LANES_INLINE bool any(Mask m) { return (m[0] | m[1] | m[2] | m[3]) != 0; }
+LANES_INLINE bool all(Mask m) { return (m[0] & m[1] & m[2] & m[3]) != 0; }
+
+}  // namespace lanes
