@@ -37,6 +37,8 @@ constexpr int Width = 4;
 typedef double Doubles __attribute__((vector_size(4 * sizeof(double))));
 typedef float Floats __attribute__((vector_size(4 * sizeof(float))));
 typedef long long Mask __attribute__((vector_size(4 * sizeof(long long))));  // all bits set where true
+typedef int FloatMask __attribute__((vector_size(4 * sizeof(int))));
+typedef long long HalfMask __attribute__((vector_size(2 * sizeof(long long))));
 
 LANES_INLINE Doubles splat(double x) { return Doubles{x, x, x, x}; }
 LANES_INLINE Doubles make(double a, double b, double c, double d) { return Doubles{a, b, c, d}; }
@@ -60,7 +62,8 @@ LANES_INLINE Doubles abs(Doubles v)
 // The float nearest each lane (round to nearest even, as a cast does), back in double.
 LANES_INLINE Doubles toFloatAndBack(Doubles v)
 {
-    return __builtin_convertvector(__builtin_convertvector(v, Floats), Doubles);
+    const Floats f = __builtin_convertvector(v, Floats);
+    return Doubles{f[0], f[1], f[2], f[3]};
 }
 
 LANES_INLINE Floats toFloats(Doubles v) { return __builtin_convertvector(v, Floats); }
@@ -87,13 +90,55 @@ LANES_INLINE Mask equal(Doubles a, Doubles b) { return a == b; }
 // Finite: neither infinite nor NaN.
 LANES_INLINE Mask isFinite(Doubles v) { return abs(v) <= splat(1.7976931348623157e308); }
 
+// Whether a and b round to the same float, lane by lane.
+LANES_INLINE FloatMask sameFloat(Doubles a, Doubles b) { return toFloats(a) == toFloats(b); }
+
 // a where the mask is set, b elsewhere.
 LANES_INLINE Doubles select(Mask m, Doubles a, Doubles b)
 {
     return reinterpret_cast<Doubles>((m & reinterpret_cast<Mask>(a)) | (~m & reinterpret_cast<Mask>(b)));
 }
 
-LANES_INLINE bool any(Mask m) { return (m[0] | m[1] | m[2] | m[3]) != 0; }
-LANES_INLINE bool all(Mask m) { return (m[0] & m[1] & m[2] & m[3]) != 0; }
+// The mask as bits, lane i in bit i.
+LANES_INLINE unsigned bits(Mask m)
+{
+    unsigned b = 0;
+    for (int i = 0; i < Width; i++)
+        b |= m[i] ? 1u << i : 0;
+    return b;
+}
+
+LANES_INLINE unsigned bits(FloatMask m)
+{
+#if defined(__SSE2__)
+    return unsigned(_mm_movemask_ps(reinterpret_cast<__m128>(m)));
+#else
+    unsigned b = 0;
+    for (int i = 0; i < Width; i++)
+        b |= m[i] ? 1u << i : 0;
+    return b;
+#endif
+}
+
+LANES_INLINE bool any(Mask m)
+{
+    HalfMask halves[2];
+    std::memcpy(halves, &m, sizeof halves);
+    const HalfMask either = halves[0] | halves[1];
+#if defined(__SSE2__)
+    return _mm_movemask_epi8(reinterpret_cast<__m128i>(either)) != 0;
+#else
+    return (either[0] | either[1]) != 0;
+#endif
+}
+
+LANES_INLINE bool any(FloatMask m)
+{
+#if defined(__SSE2__)
+    return _mm_movemask_epi8(reinterpret_cast<__m128i>(m)) != 0;
+#else
+    return (m[0] | m[1] | m[2] | m[3]) != 0;
+#endif
+}
 
 }  // namespace lanes

@@ -49,29 +49,54 @@ bool roundsAlike(double sum)
 using lanes::Doubles;
 using lanes::Mask;
 
-LANES_INLINE Mask roundAlike(Doubles sum)
+// Directions evaluated side by side: Groups groups of lanes::Width lanes, whose independent sums
+// let the processor overlap one group's chain of roundings with the other's.
+constexpr int Groups = 2;
+constexpr int GroupLanes = Groups * lanes::Width;
+
+LANES_INLINE lanes::FloatMask roundAlike(Doubles sum)
 {
     const Doubles margin = sum * SumMargin;
-    return lanes::equal(lanes::toFloatAndBack(sum - margin), lanes::toFloatAndBack(sum + margin));
+    return lanes::sameFloat(sum - margin, sum + margin);
 }
 
-// addPower in every lane where active is set; the other lanes keep their sum. Every value is +0
-// or more.
+// The lanes in mask that need pow: next = sum + value^p, or sum + 1 / value^p where reciprocal is
+// set, rounded to a float. Out of line and over plain arrays, so that the common path keeps its
+// vectors in registers.
+__attribute__((noinline)) void stepsByPow(double next[], const double sum[], const double value[],
+                                          unsigned mask, double exponent, bool reciprocal)
+{
+    for (int i = 0; i < lanes::Width; i++) {
+        if (!(mask & (1u << i)))
+            continue;
+        const double power = std::pow(value[i], exponent);
+        next[i] = static_cast<float>(sum[i] + (reciprocal ? 1.0 / power : power));
+    }
+}
+
+LANES_INLINE Doubles byPow(Doubles next, Doubles sum, Doubles value, unsigned mask, double exponent,
+                           bool reciprocal)
+{
+    double nextLanes[lanes::Width], sumLanes[lanes::Width], valueLanes[lanes::Width];
+    lanes::store(nextLanes, next);
+    lanes::store(sumLanes, sum);
+    lanes::store(valueLanes, value);
+    stepsByPow(nextLanes, sumLanes, valueLanes, mask, exponent, reciprocal);
+    return lanes::load(nextLanes);
+}
+
+// addPower in every lane where active is set; value is +0 in the other lanes, which adding +0 to a
+// sum never below +0 leaves as they are.
 LANES_INLINE Doubles addPowerLanes(Doubles sum, Doubles value, Mask active, double exponent)
 {
-    Doubles next = sum;
-    Mask viaPow = active;
-    if (exponent == 6) {
-        const Doubles square = value * value;
-        const Doubles total = sum + square * square * square;
-        next = lanes::select(active, lanes::toFloatAndBack(total), sum);
-        viaPow = active & ~roundAlike(total);
-    }
+    if (exponent != 6)
+        return byPow(sum, sum, value, lanes::bits(active), exponent, false);
+    const Doubles square = value * value;
+    const Doubles total = sum + square * square * square;
+    const lanes::FloatMask viaPow = ~roundAlike(total);
     if (lanes::any(viaPow))
-        for (int i = 0; i < lanes::Width; i++)
-            if (viaPow[i])
-                next[i] = static_cast<float>(sum[i] + std::pow(value[i], exponent));
-    return next;
+        return byPow(lanes::toFloatAndBack(total), sum, value, lanes::bits(viaPow), exponent, false);
+    return lanes::toFloatAndBack(total);
 }
 
 // sum + 1 / |gauge|^p rounded to a float in every lane: one polygon's term of the field's sum.
@@ -85,26 +110,35 @@ LANES_INLINE Doubles addPowerLanes(Doubles sum, Doubles value, Mask active, doub
 LANES_INLINE Doubles addTermLanes(Doubles sum, Doubles gauge, double exponent)
 {
     const Doubles base = lanes::abs(gauge);
-    Doubles next = sum;
-    Mask viaPow = lanes::everyLane();
-    if (exponent == 6) {
-        const Doubles square = base * base;
-        const Doubles total = sum + 1.0 / (square * square * square);
-        next = lanes::toFloatAndBack(total);
-        viaPow = ~roundAlike(total);
-    }
+    if (exponent != 6)
+        return byPow(sum, sum, base, lanes::bits(lanes::everyLane()), exponent, true);
+    const Doubles square = base * base;
+    const Doubles total = sum + 1.0 / (square * square * square);
+    const lanes::FloatMask viaPow = ~roundAlike(total);
     if (lanes::any(viaPow))
-        for (int i = 0; i < lanes::Width; i++)
-            if (viaPow[i])
-                next[i] = static_cast<float>(sum[i] + 1.0 / std::pow(base[i], exponent));
-    return next;
+        return byPow(lanes::toFloatAndBack(total), sum, base, lanes::bits(viaPow), exponent, true);
+    return lanes::toFloatAndBack(total);
+}
+
+// One edge's step of one group's gauge sums, in the lanes where the sign test passed.
+LANES_INLINE Doubles edgeStep(Doubles gauge, Doubles X, Doubles Y, Mask positive, double dy, double dx,
+                              double d, double exponent)
+{
+    Doubles e = dy * X / d + dx * Y / d;
+    e = lanes::select(lanes::isFinite(e), e, lanes::splat(0));
+    Doubles value = lanes::toFloatAndBack((e + lanes::abs(e)) * 0.5);
+    positive &= lanes::greater(value, lanes::splat(0));
+    value = lanes::select(positive, value, lanes::splat(0));
+    return addPowerLanes(gauge, value, positive, exponent);
 }
 
 // polygonGauge for one query point per lane, each lane with exactly the scalar roundings.
-LANES_INLINE Doubles gaugeLanes(const Polygon& polygon, Doubles X, Doubles Y, double exponent)
+LANES_INLINE void gaugeLanes(const Polygon& polygon, const Doubles X[Groups], const Doubles Y[Groups],
+                             Doubles gauge[Groups], double exponent)
 {
+    static_assert(Groups == 2, "the edge loop below is written out for two groups");
     const int last = polygon.lastVertex;
-    Doubles gauge = lanes::splat(0);
+    Doubles sum0 = lanes::splat(0), sum1 = lanes::splat(0);
     for (int j = 0; j <= last; j++) {
         const int t = j == last ? 0 : j + 1;
         const double xj = polygon.relX[j], yj = polygon.relY[j];
@@ -112,19 +146,19 @@ LANES_INLINE Doubles gaugeLanes(const Polygon& polygon, Doubles X, Doubles Y, do
         const double d = xj * yt - xt * yj;
         const double dy = yt - yj, dx = xj - xt;
         // The sign test of polygonGauge, lane by lane; neighbouring directions mostly agree, so an
-        // edge that faces away from all of them costs no division.
-        Mask positive = lanes::greater((dy * X + dx * Y) * d, lanes::splat(0));
-        if (!lanes::any(positive))
-            continue;
-        Doubles e = dy * X / d + dx * Y / d;
-        e = lanes::select(lanes::isFinite(e), e, lanes::splat(0));
-        const Doubles value = lanes::toFloatAndBack((e + lanes::abs(e)) * 0.5);
-        positive &= lanes::greater(value, lanes::splat(0));
-        gauge = addPowerLanes(gauge, value, positive, exponent);
+        // edge that faces away from a whole group costs it no division.
+        const Mask positive0 = lanes::greater((dy * X[0] + dx * Y[0]) * d, lanes::splat(0));
+        const Mask positive1 = lanes::greater((dy * X[1] + dx * Y[1]) * d, lanes::splat(0));
+        if (lanes::any(positive0))
+            sum0 = edgeStep(sum0, X[0], Y[0], positive0, dy, dx, d, exponent);
+        if (lanes::any(positive1))
+            sum1 = edgeStep(sum1, X[1], Y[1], positive1, dy, dx, d, exponent);
     }
-    for (int i = 0; i < lanes::Width; i++)
-        gauge[i] = static_cast<float>(std::pow(std::fabs(gauge[i]), 1.0 / exponent));
-    return gauge;
+    gauge[0] = sum0;
+    gauge[1] = sum1;
+    for (int g = 0; g < Groups; g++)
+        for (int i = 0; i < lanes::Width; i++)
+            gauge[g][i] = static_cast<float>(std::pow(std::fabs(gauge[g][i]), 1.0 / exponent));
 }
 
 }  // namespace
@@ -159,36 +193,44 @@ void bandLevelPoints(int count, float points[][2], float inner[][2], float p)
     const double exponent = p;
     const double cx = centreX();
     const double cy = centreY();
-    for (int first = 0; first < count; first += lanes::Width) {
-        // A last group short of a full width repeats its last direction in the spare lanes.
-        int lane[lanes::Width];
-        Doubles X, Y;
-        for (int i = 0; i < lanes::Width; i++) {
-            lane[i] = first + i < count ? first + i : count - 1;
-            X[i] = points[lane[i]][0];
-            Y[i] = points[lane[i]][1];
+    for (int first = 0; first < count; first += GroupLanes) {
+        // A last pass short of its lanes repeats its last direction in the spare ones.
+        int lane[GroupLanes];
+        Doubles X[Groups], Y[Groups], sum[Groups];
+        for (int g = 0; g < Groups; g++) {
+            for (int i = 0; i < lanes::Width; i++) {
+                const int n = g * lanes::Width + i;
+                lane[n] = first + n < count ? first + n : count - 1;
+                X[g][i] = points[lane[n]][0];
+                Y[g][i] = points[lane[n]][1];
+            }
+            sum[g] = lanes::splat(0);
         }
-        Doubles sum = lanes::splat(0);
         for (int k = 0; k < finishedPolygons(); k++) {
             Polygon& polygon = store.polygons[k];
             if (polygon.lastVertex < 1)
                 continue;
-            const Doubles gauge = gaugeLanes(polygon, X, Y, exponent);
-            polygon.gauge = static_cast<float>(gauge[lanes::Width - 1]);
-            sum = addTermLanes(sum, gauge, exponent);
+            Doubles gauge[Groups];
+            gaugeLanes(polygon, X, Y, gauge, exponent);
+            polygon.gauge = static_cast<float>(gauge[Groups - 1][lanes::Width - 1]);
+            for (int g = 0; g < Groups; g++)
+                sum[g] = addTermLanes(sum[g], gauge[g], exponent);
         }
-        Doubles F;
-        for (int i = 0; i < lanes::Width; i++)
-            F[i] = 1.0 / std::pow(std::fabs(sum[i]), 1.0 / exponent);
-        const lanes::Floats innerX = lanes::toFloats(InnerFraction * X / F + cx);
-        const lanes::Floats innerY = lanes::toFloats(InnerFraction * Y / F + cy);
-        const lanes::Floats outerX = lanes::toFloats(X / F + cx);
-        const lanes::Floats outerY = lanes::toFloats(Y / F + cy);
-        for (int i = 0; i < lanes::Width; i++) {
-            inner[lane[i]][0] = innerX[i];
-            inner[lane[i]][1] = innerY[i];
-            points[lane[i]][0] = outerX[i];
-            points[lane[i]][1] = outerY[i];
+        for (int g = 0; g < Groups; g++) {
+            Doubles F;
+            for (int i = 0; i < lanes::Width; i++)
+                F[i] = 1.0 / std::pow(std::fabs(sum[g][i]), 1.0 / exponent);
+            const lanes::Floats innerX = lanes::toFloats(InnerFraction * X[g] / F + cx);
+            const lanes::Floats innerY = lanes::toFloats(InnerFraction * Y[g] / F + cy);
+            const lanes::Floats outerX = lanes::toFloats(X[g] / F + cx);
+            const lanes::Floats outerY = lanes::toFloats(Y[g] / F + cy);
+            for (int i = 0; i < lanes::Width; i++) {
+                const int n = lane[g * lanes::Width + i];
+                inner[n][0] = innerX[i];
+                inner[n][1] = innerY[i];
+                points[n][0] = outerX[i];
+                points[n][1] = outerY[i];
+            }
         }
     }
     if (count > 0) {
