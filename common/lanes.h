@@ -68,27 +68,56 @@ LANES_INLINE Doubles toFloatAndBack(Doubles v)
 
 LANES_INLINE Floats toFloats(Doubles v) { return __builtin_convertvector(v, Floats); }
 
-LANES_INLINE Doubles sqrt(Doubles v)
+// Lanes to rows: rows[i] = (a[i], b[i], c[i], 0). Each row is written whole, so that reading it
+// back, in pieces of any size, can take the stored bytes straight from the store.
+LANES_INLINE void storeRows(float rows[Width][4], Floats a, Floats b, Floats c)
 {
-#if defined(__SSE2__)
-    const __m128d low = _mm_sqrt_pd(__m128d{v[0], v[1]});
-    const __m128d high = _mm_sqrt_pd(__m128d{v[2], v[3]});
-    return Doubles{low[0], low[1], high[0], high[1]};
-#else
-    for (int i = 0; i < Width; i++)
-        v[i] = std::sqrt(v[i]);
-    return v;
-#endif
+    const Floats ab01 = __builtin_shufflevector(a, b, 0, 4, 1, 5);
+    const Floats ab23 = __builtin_shufflevector(a, b, 2, 6, 3, 7);
+    const Floats c01 = __builtin_shufflevector(c, Floats{}, 0, 4, 1, 4);
+    const Floats c23 = __builtin_shufflevector(c, Floats{}, 2, 4, 3, 4);
+    const Floats row[Width] = {__builtin_shufflevector(ab01, c01, 0, 1, 4, 5),
+                               __builtin_shufflevector(ab01, c01, 2, 3, 6, 7),
+                               __builtin_shufflevector(ab23, c23, 0, 1, 4, 5),
+                               __builtin_shufflevector(ab23, c23, 2, 3, 6, 7)};
+    std::memcpy(rows, row, sizeof row);
 }
+
 
 LANES_INLINE Mask everyLane() { return Mask{} - 1; }
 
-// Comparisons give a lane mask; NaN compares false, as in scalar code.
+#if defined(__SSE2__)
+struct Halves {
+    __m128d low, high;
+};
+
+LANES_INLINE Halves halves(Doubles v)
+{
+    return {__builtin_shufflevector(v, v, 0, 1), __builtin_shufflevector(v, v, 2, 3)};
+}
+#endif
+
+// Comparisons give a lane mask; NaN compares false, as in scalar code. Compiled for AVX each is
+// one instruction; for SSE2 alone the compiler compares the lanes one by one, which the functions
+// that use them avoid by being compiled for AVX2 too (LANES_DISPATCH).
 LANES_INLINE Mask greater(Doubles a, Doubles b) { return a > b; }
 LANES_INLINE Mask less(Doubles a, Doubles b) { return a < b; }
-LANES_INLINE Mask equal(Doubles a, Doubles b) { return a == b; }
+LANES_INLINE Mask notAbove(Doubles a, Doubles b) { return a <= b; }
+
+LANES_INLINE Doubles sqrt(Doubles v)
+{
+#if defined(__SSE2__)
+    const Halves h = halves(v);
+    v = __builtin_shufflevector(_mm_sqrt_pd(h.low), _mm_sqrt_pd(h.high), 0, 1, 2, 3);
+#else
+    for (int i = 0; i < Width; i++)
+        v[i] = std::sqrt(v[i]);
+#endif
+    return v;
+}
+
 // Finite: neither infinite nor NaN.
-LANES_INLINE Mask isFinite(Doubles v) { return abs(v) <= splat(1.7976931348623157e308); }
+LANES_INLINE Mask isFinite(Doubles v) { return notAbove(abs(v), splat(1.7976931348623157e308)); }
 
 // Whether a and b round to the same float, lane by lane.
 LANES_INLINE FloatMask sameFloat(Doubles a, Doubles b) { return toFloats(a) == toFloats(b); }
