@@ -55,15 +55,17 @@ int probeValue(double dx, double rest)
     return r;
 }
 
-LANES_DISPATCH
-void drawShadedQuad(const float corners[4][3], const float color[3])
+namespace {
+
+// The corner colours of one quad, a row per corner padded to four floats: the four corners side by
+// side, lane i corner i, each with the roundings of one corner alone.
+LANES_INLINE void shadeCorners(const float corners[4][3], const float color[3], float colors[4][4])
 {
     const Vec c0 = point(corners[0]), c2 = point(corners[2]), c3 = point(corners[3]);
     // Not normalised: points to the side from which the outline runs counter-clockwise.
     const Vec normal = cross(c2 - c0, c3 - c2);
     const double normalLength = length(normal);
 
-    // The four corners side by side, lane i corner i, each with the roundings of one corner alone.
     using lanes::Doubles;
     const Doubles x = lanes::make(corners[0][0], corners[1][0], corners[2][0], corners[3][0]);
     const Doubles y = lanes::make(corners[0][1], corners[1][1], corners[2][1], corners[3][1]);
@@ -77,13 +79,16 @@ void drawShadedQuad(const float corners[4][3], const float color[3])
     cosine = lanes::select(lanes::isFinite(cosine), cosine, lanes::splat(0));
     cosine = lanes::select(lanes::less(cosine, lanes::splat(0)), AwayFactor * lanes::abs(cosine), cosine);
 
-    // Not clamped: up to 1.1 times the colour, which GL clamps. A row per corner, padded to four.
+    // Not clamped: up to 1.1 times the colour, which GL clamps. Rows are written whole, so that
+    // glColor3fv reading one back is served from the store.
     lanes::Floats component[3];
     for (int j = 0; j < 3; j++)
         component[j] = lanes::toFloats(AmbientShare * color[j] + cosine * double(color[j]));
-    float colors[4][4];
     lanes::storeRows(colors, component[0], component[1], component[2]);
+}
 
+void outlineQuad(const float corners[4][3], const float colors[4][4])
+{
     static const int outline[4] = {0, 2, 3, 1};
     glBegin(GL_POLYGON);
     for (int i : outline) {
@@ -91,6 +96,28 @@ void drawShadedQuad(const float corners[4][3], const float color[3])
         glVertex3fv(corners[i]);
     }
     glEnd();
+}
+
+}  // namespace
+
+LANES_DISPATCH
+void drawShadedQuad(const float corners[4][3], const float color[3])
+{
+    float colors[4][4];
+    shadeCorners(corners, color, colors);
+    outlineQuad(corners, colors);
+}
+
+// Every quad's shading is taken before any is drawn: the quads' chains of square roots and
+// divisions are independent and overlap, where GL calls in between would keep them apart.
+LANES_DISPATCH
+void drawShadedQuads(int count, const float (*quads)[4][3], const float color[3])
+{
+    float colors[MaxQuads][4][4];
+    for (int q = 0; q < count && q < MaxQuads; q++)
+        shadeCorners(quads[q], color, colors[q]);
+    for (int q = 0; q < count && q < MaxQuads; q++)
+        outlineQuad(quads[q], colors[q]);
 }
 
 LANES_DISPATCH
@@ -153,8 +180,7 @@ void drawBeam(float ax, float ay, float az, float bx, float by, float bz, float 
         }
     }
 
-    for (const auto& face : faces)
-        drawShadedQuad(face, color);
+    drawShadedQuads(4, faces, color);
 }
 
 }  // namespace gaugeplot3d
