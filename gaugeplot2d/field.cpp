@@ -163,6 +163,8 @@ LANES_INLINE void gaugeLanes(const Polygon& polygon, const Doubles X[Groups], co
 
 }  // namespace
 
+static_assert(LaneWidth == lanes::Width, "the lane steps take one group of lanes");
+
 void addPowers(float sums[LaneWidth], const float values[LaneWidth], float p)
 {
     Doubles sum, value;
