@@ -80,9 +80,9 @@ LANES_INLINE void storeRows(float rows[Width][4], Floats a, Floats b, Floats c)
                                __builtin_shufflevector(ab01, c01, 2, 3, 6, 7),
                                __builtin_shufflevector(ab23, c23, 0, 1, 4, 5),
                                __builtin_shufflevector(ab23, c23, 2, 3, 6, 7)};
-    std::memcpy(rows, row, sizeof row);
+    for (int i = 0; i < Width; i++)
+        std::memcpy(rows[i], &row[i], sizeof row[i]);
 }
-
 
 LANES_INLINE Mask everyLane() { return Mask{} - 1; }
 
