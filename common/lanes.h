@@ -22,10 +22,14 @@
 // vector is passed differently with and without AVX concerns no code here.
 #pragma GCC diagnostic ignored "-Wpsabi"
 
+// Configuring with -DLANES_DISPATCH= builds the plain path alone, to test it on a processor
+// that has AVX2.
+#if !defined(LANES_DISPATCH)
 #if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && defined(__ELF__) && !defined(_WIN32)
 #define LANES_DISPATCH __attribute__((target_clones("avx2", "default")))
 #else
 #define LANES_DISPATCH
+#endif
 #endif
 
 #define LANES_INLINE static inline __attribute__((always_inline))
