@@ -48,21 +48,18 @@ void setUp2d(Size size)
     gaugeplot2d::onReshape(640, 480);
 }
 
-// One frame's computation: the level points of all 160 directions, every gauge recomputed.
+// One frame's computation: the level points of all 160 directions, every gauge recomputed, as
+// drawLevelBand computes them.
 void levelPoints2d()
 {
     using namespace gaugeplot2d;
     for (int n = 0; n < BandDirections; n++) {
         int x, y;
         bandDirection(n, &x, &y);
-        field.queryX = float(x);
-        field.queryY = float(y);
-        fieldLevelPoints(GaugeExponent);
-        outerPoints[n][0] = field.queryX;
-        outerPoints[n][1] = field.queryY;
-        innerPoints[n][0] = field.innerX;
-        innerPoints[n][1] = field.innerY;
+        outerPoints[n][0] = float(x);
+        outerPoints[n][1] = float(y);
     }
+    bandLevelPoints(BandDirections, outerPoints, innerPoints, GaugeExponent);
 }
 
 void compute2d(benchmark::State& state, Size size)

@@ -27,6 +27,16 @@ void polygonGauge(int k, float p);
 // Blends the gauges of the finished polygons at the query point, then moves the query point to
 // the outer level point and sets the inner one, both in window pixels.
 void fieldLevelPoints(float p);
+// fieldLevelPoints for count query points at once, several side by side, every stored value with
+// the same bits: points holds the query points on entry and the outer level points on return,
+// inner receives the inner ones. Polygon gauges, the query point and the inner point are left as
+// fieldLevelPoints leaves them for the last one.
+void bandLevelPoints(int count, float points[][2], float inner[][2], float p);
+// The steps it takes side by side, LaneWidth at once, each lane bit for bit the scalar step:
+// addPower, and sum + 1 / |gauge|^p rounded to a float, the field sum's step.
+constexpr int LaneWidth = 4;
+void addPowers(float sums[LaneWidth], const float values[LaneWidth], float p);
+void addTerms(float sums[LaneWidth], const float gauges[LaneWidth], float p);
 // Samples the level ring, fills the band, then draws the polygons on top.
 void drawLevelBand(float p);
 

@@ -41,32 +41,29 @@ void drawSegment(int n, int m)
 
     // Corners in grid order; normals point away from the origin on both walls, away from the
     // plane on both sides.
-    float quad[4][3];
+    float quads[4][4][3];
 
     // outer wall
-    offset(quad[0], outerN, -1);
-    offset(quad[1], outerN, +1);
-    offset(quad[2], outerM, -1);
-    offset(quad[3], outerM, +1);
-    drawShadedQuad(quad, bandColor);
+    offset(quads[0][0], outerN, -1);
+    offset(quads[0][1], outerN, +1);
+    offset(quads[0][2], outerM, -1);
+    offset(quads[0][3], outerM, +1);
     // side at x = +0.15
-    offset(quad[0], outerN, +1);
-    offset(quad[1], innerN, +1);
-    offset(quad[2], outerM, +1);
-    offset(quad[3], innerM, +1);
-    drawShadedQuad(quad, bandColor);
+    offset(quads[1][0], outerN, +1);
+    offset(quads[1][1], innerN, +1);
+    offset(quads[1][2], outerM, +1);
+    offset(quads[1][3], innerM, +1);
     // side at x = -0.15
-    offset(quad[0], outerN, -1);
-    offset(quad[1], outerM, -1);
-    offset(quad[2], innerN, -1);
-    offset(quad[3], innerM, -1);
-    drawShadedQuad(quad, bandColor);
+    offset(quads[2][0], outerN, -1);
+    offset(quads[2][1], outerM, -1);
+    offset(quads[2][2], innerN, -1);
+    offset(quads[2][3], innerM, -1);
     // inner wall
-    offset(quad[0], innerN, -1);
-    offset(quad[1], innerN, +1);
-    offset(quad[2], innerM, -1);
-    offset(quad[3], innerM, +1);
-    drawShadedQuad(quad, bandColor);
+    offset(quads[3][0], innerN, -1);
+    offset(quads[3][1], innerN, +1);
+    offset(quads[3][2], innerM, -1);
+    offset(quads[3][3], innerM, +1);
+    drawShadedQuads(4, quads, bandColor);
 }
 
 }  // namespace

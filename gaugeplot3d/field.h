@@ -47,6 +47,9 @@ extern FieldState field;
 // The field-value term of a gauge, x^-8; a gauge that is 0 or not finite contributes nothing.
 double fieldTerm(double x);
 
+// gauge + positive^3 rounded to a float: one step of a gauge's sum, the float pow would give.
+float addCube(float gauge, double positive);
+
 // Input handlers ask through these: each raises the viewer's request flags and remembers the
 // polygon, so the request is served even if another polygon becomes active before the next pass.
 void requestAdd(int k);

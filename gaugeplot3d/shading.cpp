@@ -5,6 +5,8 @@
 
 #include <GL/glut.h>
 
+#include "lanes.h"
+
 namespace gaugeplot3d {
 
 ShadingState shading;
@@ -36,14 +38,6 @@ Vec point(const float p[3]) { return {p[0], p[1], p[2]}; }
 
 bool isFinite(float x, float y, float z) { return std::isfinite(x) && std::isfinite(y) && std::isfinite(z); }
 
-// Corner of a beam: A or B, plus or minus the cross-section vectors.
-void setCorner(float corner[3], const Vec& end, double fs, const Vec& s, double ft, const Vec& t)
-{
-    corner[0] = float(end.x + fs * s.x + ft * t.x);
-    corner[1] = float(end.y + fs * s.y + ft * t.y);
-    corner[2] = float(end.z + fs * s.z + ft * t.z);
-}
-
 }  // namespace
 
 int nextRandom()
@@ -61,28 +55,40 @@ int probeValue(double dx, double rest)
     return r;
 }
 
-void drawShadedQuad(const float corners[4][3], const float color[3])
+namespace {
+
+// The corner colours of one quad, a row per corner padded to four floats: the four corners side by
+// side, lane i corner i, each with the roundings of one corner alone.
+LANES_INLINE void shadeCorners(const float corners[4][3], const float color[3], float colors[4][4])
 {
     const Vec c0 = point(corners[0]), c2 = point(corners[2]), c3 = point(corners[3]);
     // Not normalised: points to the side from which the outline runs counter-clockwise.
     const Vec normal = cross(c2 - c0, c3 - c2);
     const double normalLength = length(normal);
-    const Vec light = {lightPoint[0], lightPoint[1], lightPoint[2]};
 
-    float colors[4][3];
-    for (int i = 0; i < 4; i++) {
-        const Vec toLight = light - point(corners[i]);
-        double cosine = dot(normal, toLight) / (normalLength * length(toLight));
-        // A collinear outline or a corner on the light point has no direction to shade by.
-        if (!std::isfinite(cosine))
-            cosine = 0;
-        if (cosine < 0)
-            cosine = AwayFactor * std::fabs(cosine);
-        // Not clamped: up to 1.1 times the colour, which GL clamps.
-        for (int j = 0; j < 3; j++)
-            colors[i][j] = float(AmbientShare * color[j] + cosine * color[j]);
-    }
+    using lanes::Doubles;
+    const Doubles x = lanes::make(corners[0][0], corners[1][0], corners[2][0], corners[3][0]);
+    const Doubles y = lanes::make(corners[0][1], corners[1][1], corners[2][1], corners[3][1]);
+    const Doubles z = lanes::make(corners[0][2], corners[1][2], corners[2][2], corners[3][2]);
+    const Doubles toLightX = lightPoint[0] - x;
+    const Doubles toLightY = lightPoint[1] - y;
+    const Doubles toLightZ = lightPoint[2] - z;
+    const Doubles toLightLength = lanes::sqrt(toLightX * toLightX + toLightY * toLightY + toLightZ * toLightZ);
+    Doubles cosine = (normal.x * toLightX + normal.y * toLightY + normal.z * toLightZ) / (normalLength * toLightLength);
+    // A collinear outline or a corner on the light point has no direction to shade by.
+    cosine = lanes::select(lanes::isFinite(cosine), cosine, lanes::splat(0));
+    cosine = lanes::select(lanes::less(cosine, lanes::splat(0)), AwayFactor * lanes::abs(cosine), cosine);
 
+    // Not clamped: up to 1.1 times the colour, which GL clamps. Rows are written whole, so that
+    // glColor3fv reading one back is served from the store.
+    lanes::Floats component[3];
+    for (int j = 0; j < 3; j++)
+        component[j] = lanes::toFloats(AmbientShare * color[j] + cosine * double(color[j]));
+    lanes::storeRows(colors, component[0], component[1], component[2]);
+}
+
+void outlineQuad(const float corners[4][3], const float colors[4][4])
+{
     static const int outline[4] = {0, 2, 3, 1};
     glBegin(GL_POLYGON);
     for (int i : outline) {
@@ -92,6 +98,29 @@ void drawShadedQuad(const float corners[4][3], const float color[3])
     glEnd();
 }
 
+}  // namespace
+
+LANES_DISPATCH
+void drawShadedQuad(const float corners[4][3], const float color[3])
+{
+    float colors[4][4];
+    shadeCorners(corners, color, colors);
+    outlineQuad(corners, colors);
+}
+
+// Every quad's shading is taken before any is drawn: the quads' chains of square roots and
+// divisions are independent and overlap, where GL calls in between would keep them apart.
+LANES_DISPATCH
+void drawShadedQuads(int count, const float (*quads)[4][3], const float color[3])
+{
+    float colors[MaxQuads][4][4];
+    for (int q = 0; q < count && q < MaxQuads; q++)
+        shadeCorners(quads[q], color, colors[q]);
+    for (int q = 0; q < count && q < MaxQuads; q++)
+        outlineQuad(quads[q], colors[q]);
+}
+
+LANES_DISPATCH
 void drawBeam(float ax, float ay, float az, float bx, float by, float bz, float halfWidth,
               const float color[3])
 {
@@ -121,29 +150,37 @@ void drawBeam(float ax, float ay, float az, float bx, float by, float bz, float 
     s = double(halfWidth) * s;
 
     // The cross-section is the quad s, t, -s, -t; faces 1 and 4 face the axis, 2 and 3 away from it.
+    // Each face's four corners are taken side by side: corner i = end + fs[i]·s + ft[i]·t.
+    struct FaceCorners {
+        bool atB[4];
+        double fs[4];
+        double ft[4];
+    };
+    static const FaceCorners faceCorners[4] = {
+        {{false, false, true, true}, {1, 0, 1, 0}, {0, 1, 0, 1}},
+        {{false, false, true, true}, {1, 0, 1, 0}, {0, -1, 0, -1}},
+        {{false, true, false, true}, {-1, -1, 0, 0}, {0, 0, -1, -1}},
+        {{false, true, false, true}, {-1, -1, 0, 0}, {0, 0, 1, 1}},
+    };
+    using lanes::Doubles;
+    const double ends[3][2] = {{a.x, b.x}, {a.y, b.y}, {a.z, b.z}};
+    const double sides[3] = {s.x, s.y, s.z};
+    const double tops[3] = {t.x, t.y, t.z};
     float faces[4][4][3];
-    setCorner(faces[0][0], a, 1, s, 0, t);
-    setCorner(faces[0][1], a, 0, s, 1, t);
-    setCorner(faces[0][2], b, 1, s, 0, t);
-    setCorner(faces[0][3], b, 0, s, 1, t);
+    for (int f = 0; f < 4; f++) {
+        const FaceCorners& c = faceCorners[f];
+        const Doubles fs = lanes::load(c.fs);
+        const Doubles ft = lanes::load(c.ft);
+        for (int k = 0; k < 3; k++) {
+            const double* end = ends[k];
+            const Doubles from = lanes::make(end[c.atB[0]], end[c.atB[1]], end[c.atB[2]], end[c.atB[3]]);
+            const lanes::Floats corner = lanes::toFloats(from + fs * sides[k] + ft * tops[k]);
+            for (int i = 0; i < 4; i++)
+                faces[f][i][k] = corner[i];
+        }
+    }
 
-    setCorner(faces[1][0], a, 1, s, 0, t);
-    setCorner(faces[1][1], a, 0, s, -1, t);
-    setCorner(faces[1][2], b, 1, s, 0, t);
-    setCorner(faces[1][3], b, 0, s, -1, t);
-
-    setCorner(faces[2][0], a, -1, s, 0, t);
-    setCorner(faces[2][1], b, -1, s, 0, t);
-    setCorner(faces[2][2], a, 0, s, -1, t);
-    setCorner(faces[2][3], b, 0, s, -1, t);
-
-    setCorner(faces[3][0], a, -1, s, 0, t);
-    setCorner(faces[3][1], b, -1, s, 0, t);
-    setCorner(faces[3][2], a, 0, s, 1, t);
-    setCorner(faces[3][3], b, 0, s, 1, t);
-
-    for (const auto& face : faces)
-        drawShadedQuad(face, color);
+    drawShadedQuads(4, faces, color);
 }
 
 }  // namespace gaugeplot3d

@@ -25,6 +25,9 @@ int probeValue(double dx, double rest);
 
 // One quad; corners in grid order (c0, c1 one row, c2, c3 the other), outlined c0 → c2 → c3 → c1.
 void drawShadedQuad(const float corners[4][3], const float color[3]);
+// drawShadedQuad on each of count quads in turn, at most MaxQuads.
+constexpr int MaxQuads = 4;
+void drawShadedQuads(int count, const float (*quads)[4][3], const float color[3]);
 // The four open side faces of a thin prism around the segment from A to B.
 void drawBeam(float ax, float ay, float az, float bx, float by, float bz, float halfWidth,
               const float color[3]);

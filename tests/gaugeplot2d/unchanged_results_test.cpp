@@ -244,6 +244,8 @@ TEST_F(Viewer2d, UnguardedCasesGiveUnchangedResults)
     expectChecksum(frameChecksum(), 0x6e33311966b6436eull);
 }
 
+bool sameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0 || (std::isnan(a) && std::isnan(b)); }
+
 // The viewer skips edges it can tell are not positive; that must never change a bit, whatever the
 // polygon and the query point: not only the band's integer directions but any float, tiny, huge,
 // signed zero or not finite, and polygons with edges in line with the centre or repeated vertices.
@@ -281,6 +283,22 @@ TEST_F(Viewer2d, GaugeEqualsTheStraightforwardSumAtAnyQueryPoint)
             compared++;
             positive += expected > 0;
         }
+        // The same query points side by side (ten: one pass and a part-filled one) against the
+        // one-by-one path, with the polygon counted twice so the field's sum has two terms.
+        store.polygons[1] = polygon;
+        store.activePolygon = 2;
+        float points[10][2], inner[10][2];
+        std::memcpy(points, queries, sizeof points);
+        bandLevelPoints(10, points, inner, GaugeExponent);
+        for (int n = 0; n < 10; n++) {
+            field.queryX = queries[n][0];
+            field.queryY = queries[n][1];
+            fieldLevelPoints(GaugeExponent);
+            const float one[4] = {field.queryX, field.queryY, field.innerX, field.innerY};
+            const float side[4] = {points[n][0], points[n][1], inner[n][0], inner[n][1]};
+            for (int i = 0; i < 4; i++)
+                EXPECT_TRUE(sameBits(side[i], one[i])) << "round " << round << " point " << n;
+        }
     }
     EXPECT_EQ(compared, 3000);
     EXPECT_GT(positive, 1000);  // most comparisons had something to sum
@@ -288,8 +306,6 @@ TEST_F(Viewer2d, GaugeEqualsTheStraightforwardSumAtAnyQueryPoint)
 
 // One step of a gauge's sum as first written: the power through pow, the sum rounded to a float.
 float powSum(float sum, float value, double p) { return float(sum + std::pow(std::fabs(double(value)), p)); }
-
-bool sameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0 || (std::isnan(a) && std::isnan(b)); }
 
 // The sum of powers takes the sixth power by multiplications. The stored float must still be the one
 // pow gives, above all where the exact sum lies next to the middle between two floats and a unit in
@@ -302,9 +318,17 @@ TEST_F(Viewer2d, SumOfPowersRoundsAsWithPow)
         return double((state >> 8) & 0xffffff) / 0x1000000;
     };
     int compared = 0, hard = 0;
+    float laneSums[LaneWidth] = {}, laneValues[LaneWidth] = {};  // the last cases, side by side
     auto check = [&](float sum, float value) {
         const float got = addPower(sum, value, GaugeExponent);
         const float expected = powSum(sum, value, GaugeExponent);
+        laneSums[compared % LaneWidth] = sum;
+        laneValues[compared % LaneWidth] = value;
+        float sums[LaneWidth];
+        std::memcpy(sums, laneSums, sizeof sums);
+        addPowers(sums, laneValues, GaugeExponent);
+        for (int i = 0; i < LaneWidth; i++)
+            EXPECT_TRUE(sameBits(sums[i], powSum(laneSums[i], laneValues[i], GaugeExponent))) << "lane " << i;
         EXPECT_TRUE(sameBits(got, expected)) << std::hexfloat << sum << " + " << value << "^6: " << got
                                              << " instead of " << expected;
         const double square = double(value) * value;
@@ -342,6 +366,32 @@ TEST_F(Viewer2d, SumOfPowersRoundsAsWithPow)
 #ifndef _WIN32  // MinGW-w64's pow computes whole powers by these very products
     EXPECT_GT(hard, 100);  // the cases above do reach sums the products alone would round wrongly
 #endif
+
+    // The field's terms 1 / g^6 by multiplications, above all where sum + term lies next to the
+    // middle between two floats.
+    int hardTerms = 0;
+    for (int round = 0; round < 20000; round++) {
+        float gauges[LaneWidth], sums[LaneWidth], expected[LaneWidth];
+        for (int i = 0; i < LaneWidth; i++) {
+            gauges[i] = float(std::ldexp(0.5 + uniform(), int(uniform() * 40) - 20));
+            const double term = 1.0 / std::pow(double(gauges[i]), 6);
+            int exponent;
+            std::frexp(term, &exponent);
+            const double unit = std::ldexp(1.0, exponent - 24);
+            const double middle = (std::floor(term / unit) + 1.5) * unit;
+            sums[i] = i == 3 ? float(std::ldexp(uniform(), int(uniform() * 80) - 40)) : float(middle - term);
+            expected[i] = float(sums[i] + term);
+            const double square = double(gauges[i]) * gauges[i];
+            hardTerms += !sameBits(float(sums[i] + 1.0 / (square * square * square)), expected[i]);
+        }
+        addTerms(sums, gauges, GaugeExponent);
+        for (int i = 0; i < LaneWidth; i++)
+            EXPECT_TRUE(sameBits(sums[i], expected[i])) << std::hexfloat << gauges[i] << ": " << sums[i];
+    }
+    EXPECT_GT(hardTerms, 100);
+    float zeros[LaneWidth] = {0, 1, INFINITY, 0}, gauges[LaneWidth] = {0, INFINITY, 1, NAN};
+    addTerms(zeros, gauges, GaugeExponent);
+    EXPECT_TRUE(std::isinf(zeros[0]) && zeros[1] == 1 && std::isinf(zeros[2]) && std::isnan(zeros[3]));
 
     // Other exponents go to pow as they are.
     for (float p : {2.0f, 2.5f, 7.0f})

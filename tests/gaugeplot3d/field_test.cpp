@@ -1,6 +1,8 @@
 // gaugeplot3d gauges and field value: the 3-norm gauge, the incremental add and replace, level points.
 #include "fixture.h"
 
+#include <cstring>
+
 namespace gaugeplot3d {
 namespace {
 
@@ -42,6 +44,33 @@ TEST_F(Field3d, GaugeIsTheThreeNormOfThePositiveEdgeValues)
     polygonGauge(0, 17);
     EXPECT_EQ(sketch.edgeLines[0].gauges[17], sketch.edgeLines[0].gauge);
     EXPECT_EQ(sketch.edgeLines[0].gauges[18], 0.0f);  // only the evaluated direction is written
+}
+
+// The cube is taken by multiplications; the stored float must be the one pow gives, above all
+// where the sum lies next to the middle between two floats, and for bases out of the normal range.
+TEST_F(Field3d, SumOfCubesRoundsAsWithPow)
+{
+    unsigned state = 99;
+    auto uniform = [&state]() {
+        state = state * 1103515245u + 12345u;
+        return double((state >> 8) & 0xffffff) / 0x1000000;
+    };
+    auto same = [](float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; };
+    int hard = 0;
+    for (int i = 0; i < 40000; i++) {
+        const double positive = std::ldexp(0.5 + uniform(), int(uniform() * 40) - 20) * (1 + uniform() * 0x1p-30);
+        const double cube = std::pow(positive, 3.0);
+        int exponent;
+        std::frexp(cube, &exponent);
+        const double unit = std::ldexp(1.0, exponent - 24);
+        const float gauge = i % 2 ? float((std::floor(cube / unit) + 1.5) * unit - cube) : float(uniform() * cube);
+        const float expected = float(gauge + cube);
+        EXPECT_TRUE(same(addCube(gauge, positive), expected)) << std::hexfloat << gauge << " + " << positive;
+        hard += !same(float(gauge + positive * positive * positive), expected);
+    }
+    EXPECT_GT(hard, 100);
+    for (double positive : {0.0, 0x1p-400, 0x1p-1070, 0x1p400, 1e300})
+        EXPECT_TRUE(same(addCube(1, positive), float(1 + std::pow(positive, 3.0)))) << positive;
 }
 
 TEST_F(Field3d, GaugeIsZeroWithoutPositiveOrFiniteEdges)

@@ -1,0 +1,177 @@
+// Four doubles side by side: the few operations both viewers' vector arithmetic is written with.
+//
+// Every operation is the IEEE operation of each lane on its own (add, multiply, divide, square
+// root, rounding to float), so a lane gives exactly the bits the same expression gives on one
+// double. Nothing here contracts a multiply and an add into one rounding, and nothing may be
+// compiled with -ffast-math.
+//
+// The lanes are GCC's vector extensions, which clang understands too. On x86-64 without AVX the
+// compiler carries a vector as two SSE2 registers; a function marked LANES_DISPATCH is compiled a
+// second time for AVX2 and chosen at run time by the processor. Elsewhere (other processors,
+// Windows, whose toolchain has no ifunc) it is the plain build alone.
+#pragma once
+
+#include <cmath>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+// The helpers are always inlined, so no vector ever crosses a call and the note that a 32-byte
+// vector is passed differently with and without AVX concerns no code here.
+#pragma GCC diagnostic ignored "-Wpsabi"
+
+// Configuring with -DLANES_DISPATCH= builds the plain path alone, to test it on a processor
+// that has AVX2.
+#if !defined(LANES_DISPATCH)
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && defined(__ELF__) && !defined(_WIN32)
+#define LANES_DISPATCH __attribute__((target_clones("avx2", "default")))
+#else
+#define LANES_DISPATCH
+#endif
+#endif
+
+#define LANES_INLINE static inline __attribute__((always_inline))
+
+namespace lanes {
+
+constexpr int Width = 4;
+
+typedef double Doubles __attribute__((vector_size(4 * sizeof(double))));
+typedef float Floats __attribute__((vector_size(4 * sizeof(float))));
+typedef long long Mask __attribute__((vector_size(4 * sizeof(long long))));  // all bits set where true
+typedef int FloatMask __attribute__((vector_size(4 * sizeof(int))));
+typedef long long HalfMask __attribute__((vector_size(2 * sizeof(long long))));
+
+LANES_INLINE Doubles splat(double x) { return Doubles{x, x, x, x}; }
+LANES_INLINE Doubles make(double a, double b, double c, double d) { return Doubles{a, b, c, d}; }
+
+LANES_INLINE Doubles load(const double* from)
+{
+    Doubles v;
+    std::memcpy(&v, from, sizeof v);
+    return v;
+}
+
+LANES_INLINE void store(double* to, Doubles v) { std::memcpy(to, &v, sizeof v); }
+
+// Clears the sign bit, as fabs does: NaN stays NaN, -0 becomes +0.
+LANES_INLINE Doubles abs(Doubles v)
+{
+    const Mask magnitude = Mask{} + 0x7fffffffffffffffLL;
+    return reinterpret_cast<Doubles>(reinterpret_cast<Mask>(v) & magnitude);
+}
+
+// The float nearest each lane (round to nearest even, as a cast does), back in double.
+LANES_INLINE Doubles toFloatAndBack(Doubles v)
+{
+    const Floats f = __builtin_convertvector(v, Floats);
+    return Doubles{f[0], f[1], f[2], f[3]};
+}
+
+LANES_INLINE Floats toFloats(Doubles v) { return __builtin_convertvector(v, Floats); }
+
+// Lanes to rows: rows[i] = (a[i], b[i], c[i], 0). Each row is written whole, so that reading it
+// back, in pieces of any size, can take the stored bytes straight from the store.
+LANES_INLINE void storeRows(float rows[Width][4], Floats a, Floats b, Floats c)
+{
+    const Floats ab01 = __builtin_shufflevector(a, b, 0, 4, 1, 5);
+    const Floats ab23 = __builtin_shufflevector(a, b, 2, 6, 3, 7);
+    const Floats c01 = __builtin_shufflevector(c, Floats{}, 0, 4, 1, 4);
+    const Floats c23 = __builtin_shufflevector(c, Floats{}, 2, 4, 3, 4);
+    const Floats row[Width] = {__builtin_shufflevector(ab01, c01, 0, 1, 4, 5),
+                               __builtin_shufflevector(ab01, c01, 2, 3, 6, 7),
+                               __builtin_shufflevector(ab23, c23, 0, 1, 4, 5),
+                               __builtin_shufflevector(ab23, c23, 2, 3, 6, 7)};
+    for (int i = 0; i < Width; i++)
+        std::memcpy(rows[i], &row[i], sizeof row[i]);
+}
+
+LANES_INLINE Mask everyLane() { return Mask{} - 1; }
+
+#if defined(__SSE2__)
+struct Halves {
+    __m128d low, high;
+};
+
+LANES_INLINE Halves halves(Doubles v)
+{
+    return {__builtin_shufflevector(v, v, 0, 1), __builtin_shufflevector(v, v, 2, 3)};
+}
+#endif
+
+// Comparisons give a lane mask; NaN compares false, as in scalar code. Compiled for AVX each is
+// one instruction; for SSE2 alone the compiler compares the lanes one by one, which the functions
+// that use them avoid by being compiled for AVX2 too (LANES_DISPATCH).
+LANES_INLINE Mask greater(Doubles a, Doubles b) { return a > b; }
+LANES_INLINE Mask less(Doubles a, Doubles b) { return a < b; }
+LANES_INLINE Mask notAbove(Doubles a, Doubles b) { return a <= b; }
+
+LANES_INLINE Doubles sqrt(Doubles v)
+{
+#if defined(__SSE2__)
+    const Halves h = halves(v);
+    v = __builtin_shufflevector(_mm_sqrt_pd(h.low), _mm_sqrt_pd(h.high), 0, 1, 2, 3);
+#else
+    for (int i = 0; i < Width; i++)
+        v[i] = std::sqrt(v[i]);
+#endif
+    return v;
+}
+
+// Finite: neither infinite nor NaN.
+LANES_INLINE Mask isFinite(Doubles v) { return notAbove(abs(v), splat(1.7976931348623157e308)); }
+
+// Whether a and b round to the same float, lane by lane.
+LANES_INLINE FloatMask sameFloat(Doubles a, Doubles b) { return toFloats(a) == toFloats(b); }
+
+// a where the mask is set, b elsewhere.
+LANES_INLINE Doubles select(Mask m, Doubles a, Doubles b)
+{
+    return reinterpret_cast<Doubles>((m & reinterpret_cast<Mask>(a)) | (~m & reinterpret_cast<Mask>(b)));
+}
+
+// The mask as bits, lane i in bit i.
+LANES_INLINE unsigned bits(Mask m)
+{
+    unsigned b = 0;
+    for (int i = 0; i < Width; i++)
+        b |= m[i] ? 1u << i : 0;
+    return b;
+}
+
+LANES_INLINE unsigned bits(FloatMask m)
+{
+#if defined(__SSE2__)
+    return unsigned(_mm_movemask_ps(reinterpret_cast<__m128>(m)));
+#else
+    unsigned b = 0;
+    for (int i = 0; i < Width; i++)
+        b |= m[i] ? 1u << i : 0;
+    return b;
+#endif
+}
+
+LANES_INLINE bool any(Mask m)
+{
+    HalfMask halves[2];
+    std::memcpy(halves, &m, sizeof halves);
+    const HalfMask either = halves[0] | halves[1];
+#if defined(__SSE2__)
+    return _mm_movemask_epi8(reinterpret_cast<__m128i>(either)) != 0;
+#else
+    return (either[0] | either[1]) != 0;
+#endif
+}
+
+LANES_INLINE bool any(FloatMask m)
+{
+#if defined(__SSE2__)
+    return _mm_movemask_epi8(reinterpret_cast<__m128i>(m)) != 0;
+#else
+    return (m[0] | m[1] | m[2] | m[3]) != 0;
+#endif
+}
+
+}  // namespace lanes
