@@ -388,7 +388,9 @@ TEST_F(Viewer2d, SumOfPowersRoundsAsWithPow)
         for (int i = 0; i < LaneWidth; i++)
             EXPECT_TRUE(sameBits(sums[i], expected[i])) << std::hexfloat << gauges[i] << ": " << sums[i];
     }
+#ifndef _WIN32  // MinGW-w64's pow computes whole powers by these very products
     EXPECT_GT(hardTerms, 100);
+#endif
     float zeros[LaneWidth] = {0, 1, INFINITY, 0}, gauges[LaneWidth] = {0, INFINITY, 1, NAN};
     addTerms(zeros, gauges, GaugeExponent);
     EXPECT_TRUE(std::isinf(zeros[0]) && zeros[1] == 1 && std::isinf(zeros[2]) && std::isnan(zeros[3]));

@@ -68,7 +68,9 @@ TEST_F(Field3d, SumOfCubesRoundsAsWithPow)
         EXPECT_TRUE(same(addCube(gauge, positive), expected)) << std::hexfloat << gauge << " + " << positive;
         hard += !same(float(gauge + positive * positive * positive), expected);
     }
+#ifndef _WIN32  // MinGW-w64's pow computes whole powers by these very products
     EXPECT_GT(hard, 100);
+#endif
     for (double positive : {0.0, 0x1p-400, 0x1p-1070, 0x1p400, 1e300})
         EXPECT_TRUE(same(addCube(1, positive), float(1 + std::pow(positive, 3.0)))) << positive;
 }
