@@ -49,11 +49,15 @@ void drawPolygons()
 void printValues()
 {
     std::printf("%7d %7.2f\n", store.activePolygon, ListedValue);
-    for (int i = 0; i < finishedPolygons(); i++) {
+    // Once a write has failed, the rest of this listing is dropped too.
+    for (int i = 0; i < finishedPolygons() && !std::ferror(stdout); i++) {
         std::printf("%7d %7.2f\n", store.polygons[i].lastVertex, ListedValue);
         printPolygon(i);
     }
-    std::fflush(stdout);  // a pipe sees the listing at once
+    // A pipe sees the listing at once. A listing that cannot be written is dropped: the failed
+    // flush has emptied the buffer, and clearing the error lets a later listing go out whole.
+    std::fflush(stdout);
+    std::clearerr(stdout);
 }
 
 void printPolygon(int polygon)

@@ -6,6 +6,8 @@
 //   left click          in "new polygon": add a vertex (more than 25 pixels from the last one)
 //   left drag           in "change": move the vertex picked within 8 pixels of the press
 //   Esc                 quit (status 0)
+#include <csignal>
+
 #include <GL/glut.h>
 
 #include "viewer.h"
@@ -13,6 +15,10 @@
 int main(int argc, char** argv)
 {
     using namespace gaugeplot2d;
+#ifdef SIGPIPE
+    // A listing whose reader has gone is dropped rather than ending the process and the sketch.
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
     glutInit(&argc, argv);
     initWindow();
     initMenu();

@@ -7,7 +7,7 @@ packages=(
   freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri
   libgtest-dev libbenchmark-dev
   xvfb xdotool imagemagick
-  dpkg-dev lintian desktop-file-utils
+  dpkg-dev lintian desktop-file-utils devscripts appstream
   clang libclang-rt-14-dev
 )
 

@@ -115,6 +115,18 @@ TEST_F(Viewer2D, PrintValuesWritesTheWorkedListingOnAPipeWhileRunning)
     EXPECT_TRUE(viewer->running());
 }
 
+TEST_F(Viewer2D, ListingsIntoAClosedPipeAreDroppedAndTheSketchStays)
+{
+    sketchFinishedPolygon(Square, 4);
+    Image before = x->waitFor([&](const Image& i) { return isBand(i, 405, 325); });
+    viewer->closeStdout();  // as `gaugeplot2d | head -5` once head has ended
+    x->chooseMenuEntry(window, PrintValuesEntry);
+    x->chooseMenuEntry(window, PrintValuesEntry);
+    Image after = x->settle();
+    EXPECT_TRUE(viewer->running()) << "the program " << viewer->describeEnd();
+    EXPECT_EQ(countDifferent(before, after, windowRect()), 0) << "the sketch did not stay";
+}
+
 TEST_F(Viewer2D, DraggingAVertexInChangeMovesItsOutlineAndTheBand)
 {
     sketchFinishedPolygon(Square, 4);

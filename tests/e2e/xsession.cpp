@@ -323,6 +323,13 @@ bool Process::running()
     return !exited_;
 }
 
+void Process::closeStdout()
+{
+    if (outFd_ >= 0)
+        close(outFd_);
+    outFd_ = -1;
+}
+
 std::optional<int> Process::waitExit(Seconds timeout)
 {
     auto deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(timeout);

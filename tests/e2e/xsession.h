@@ -75,6 +75,8 @@ public:
     // Waits until standard output holds at least `bytes` bytes, or the process has ended.
     const std::string& waitForStdout(std::size_t bytes, Seconds timeout = DefaultTimeout);
     bool running();
+    // Closes the reading end of the program's standard output, as a reader that has gone does.
+    void closeStdout();
     const std::string& out() const { return out_; }
     const std::string& err() const { return err_; }
     std::string describeEnd() const;
