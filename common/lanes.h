@@ -126,6 +126,26 @@ LANES_INLINE Mask isFinite(Doubles v) { return notAbove(abs(v), splat(1.79769313
 // Whether a and b round to the same float, lane by lane.
 LANES_INLINE FloatMask sameFloat(Doubles a, Doubles b) { return toFloats(a) == toFloats(b); }
 
+// Margin, relative to a sum, within which a sum reached by multiplications lies around the one
+// reached through pow: a few units in the last place of a double, with room to spare.
+constexpr double SumMargin = 0x1p-40;
+
+// Whether every double within SumMargin of the sum rounds to the same float as the sum itself.
+// Rounding is monotone, so it is enough that both ends of that interval round alike. A sum that is
+// not finite, or whose ends are not, fails the test.
+inline bool roundsAlike(double sum)
+{
+    const double margin = sum * SumMargin;
+    return static_cast<float>(sum - margin) == static_cast<float>(sum + margin);
+}
+
+// roundsAlike, lane by lane.
+LANES_INLINE FloatMask roundsAlike(Doubles sum)
+{
+    const Doubles margin = sum * SumMargin;
+    return sameFloat(sum - margin, sum + margin);
+}
+
 // a where the mask is set, b elsewhere.
 LANES_INLINE Doubles select(Mask m, Doubles a, Doubles b)
 {

@@ -33,19 +33,7 @@ double edgeValue(const Polygon& polygon, int j, int t, double X, double Y)
     return (yt - yj) * X / d + (xj - xt) * Y / d;
 }
 
-// Margin, relative to a sum, within which a sum reached by multiplications lies around the one
-// reached through pow: a few units in the last place of a double, with room to spare.
-constexpr double SumMargin = 0x1p-40;
-
-// Whether every double within SumMargin of the sum rounds to the same float as the sum itself.
-// Rounding is monotone, so it is enough that both ends of that interval round alike. A sum that is
-// not finite, or whose ends are not, fails the test.
-bool roundsAlike(double sum)
-{
-    double margin = sum * SumMargin;
-    return static_cast<float>(sum - margin) == static_cast<float>(sum + margin);
-}
-
+using lanes::roundsAlike;
 using lanes::Doubles;
 using lanes::Mask;
 
@@ -53,12 +41,6 @@ using lanes::Mask;
 // let the processor overlap one group's chain of roundings with the other's.
 constexpr int Groups = 2;
 constexpr int GroupLanes = Groups * lanes::Width;
-
-LANES_INLINE lanes::FloatMask roundAlike(Doubles sum)
-{
-    const Doubles margin = sum * SumMargin;
-    return lanes::sameFloat(sum - margin, sum + margin);
-}
 
 // The lanes in mask that need pow: next = sum + value^p, or sum + 1 / value^p where reciprocal is
 // set, rounded to a float. Out of line and over plain arrays, so that the common path keeps its
@@ -93,7 +75,7 @@ LANES_INLINE Doubles addPowerLanes(Doubles sum, Doubles value, Mask active, doub
         return byPow(sum, sum, value, lanes::bits(active), exponent, false);
     const Doubles square = value * value;
     const Doubles total = sum + square * square * square;
-    const lanes::FloatMask viaPow = ~roundAlike(total);
+    const lanes::FloatMask viaPow = ~roundsAlike(total);
     if (lanes::any(viaPow))
         return byPow(lanes::toFloatAndBack(total), sum, value, lanes::bits(viaPow), exponent, false);
     return lanes::toFloatAndBack(total);
@@ -104,8 +86,8 @@ LANES_INLINE Doubles addPowerLanes(Doubles sum, Doubles value, Mask active, doub
 // For p = 6 the power is again taken by multiplications. The sixth power of any finite float is a
 // normal double (2^-894 to 2^768), so the two products are within 2 units in the last place of
 // the exact power and the reciprocal within half a unit more; glibc's pow is within 1 unit. The two
-// terms, and so the two double sums, differ by less than 2^-49 of the sum, far inside SumMargin:
-// where the margin test passes, both round to the same float. A gauge of 0 gives an infinite sum,
+// terms, and so the two double sums, differ by less than 2^-49 of the sum, far inside the 2^-40 of
+// the margin test: where it passes, both round to the same float. A gauge of 0 gives an infinite sum,
 // which fails the test and goes to pow like NaN does; an infinite gauge adds +0 either way.
 LANES_INLINE Doubles addTermLanes(Doubles sum, Doubles gauge, double exponent)
 {
@@ -114,7 +96,7 @@ LANES_INLINE Doubles addTermLanes(Doubles sum, Doubles gauge, double exponent)
         return byPow(sum, sum, base, lanes::bits(lanes::everyLane()), exponent, true);
     const Doubles square = base * base;
     const Doubles total = sum + 1.0 / (square * square * square);
-    const lanes::FloatMask viaPow = ~roundAlike(total);
+    const lanes::FloatMask viaPow = ~roundsAlike(total);
     if (lanes::any(viaPow))
         return byPow(lanes::toFloatAndBack(total), sum, base, lanes::bits(viaPow), exponent, true);
     return lanes::toFloatAndBack(total);

@@ -10,6 +10,7 @@
 
 #include <cmath>
 
+#include "lanes.h"
 #include "viewer.h"
 
 namespace gaugeplot3d {
@@ -22,10 +23,6 @@ constexpr double Rounding = 0x1p-53;  // the largest relative error of one doubl
 // A running sum whose error bound passes this share of it is summed afresh: well below the
 // precision of the float F, about 2^-24, and reached only after millions of steps or a large drop.
 constexpr double SumTolerance = 0x1p-30;
-
-// Margin, relative to a sum, within which a sum reached by multiplications lies around the one
-// reached through pow: a few units in the last place of a double, with room to spare.
-constexpr double SumMargin = 0x1p-40;
 
 // Direction n's new running sum with its error bound, and the field value it gives.
 void storeSum(int n, double termSum, double error)
@@ -119,19 +116,17 @@ void request(int k, int bits)
 
 }  // namespace
 
-// The cube is taken by two multiplications:
-// where it stays a normal double (bases from 2^-300 to 2^300), both products are within 2 units in
-// the last place of the exact cube and glibc's pow within 1, so the two double sums differ by less
-// than 2^-50 of the sum. Where every double within SumMargin of the sum rounds to the same float,
-// the float from pow is that one too; sums next to the middle between two floats, and bases out of
-// that range, go to pow.
+// The cube is taken by two multiplications: where it stays a normal double (bases from 2^-300 to
+// 2^300), both products are within 2 units in the last place of the exact cube and glibc's pow
+// within 1, so the two double sums differ by less than 2^-50 of the sum. Where the margin test
+// passes, the float from pow is that one too; sums next to the middle between two floats, and bases
+// out of that range, go to pow.
 float addCube(float gauge, double positive)
 {
     static_assert(GaugeExponent == 3, "the cube is taken by multiplications");
     if (positive == 0 || (positive > 0x1p-300 && positive < 0x1p300)) {
         const double total = gauge + positive * positive * positive;
-        const double margin = total * SumMargin;
-        if (static_cast<float>(total - margin) == static_cast<float>(total + margin))
+        if (lanes::roundsAlike(total))
             return static_cast<float>(total);
     }
     return static_cast<float>(gauge + std::pow(positive, GaugeExponent));
