@@ -85,15 +85,25 @@ void fieldPass3d(float (*outer)[2])
 {
     using namespace gaugeplot3d;
     field.queryZ = 0;
-    for (int n = 0; n < BandDirections; n++) {
-        int x, y;
-        bandDirection(n, &x, &y);
-        field.queryX = float(x);
-        field.queryY = float(y);
-        fieldLevelPoints(n);
-        if (outer) {
-            outer[n][0] = field.queryX;
-            outer[n][1] = field.queryY;
+    for (int first = 0; first < BandDirections; first += GroupDirections) {
+        float groupX[GroupDirections], groupY[GroupDirections];
+        for (int i = 0; i < GroupDirections; i++) {
+            int x, y;
+            bandDirection(first + i, &x, &y);
+            groupX[i] = float(x);
+            groupY[i] = float(y);
+        }
+        if (viewer.fieldDirty)
+            updateFieldGroup(first, groupX, groupY);
+        for (int i = 0; i < GroupDirections; i++) {
+            const int n = first + i;
+            field.queryX = groupX[i];
+            field.queryY = groupY[i];
+            placeLevelPoints(n);
+            if (outer) {
+                outer[n][0] = field.queryX;
+                outer[n][1] = field.queryY;
+            }
         }
     }
     clearRequests();

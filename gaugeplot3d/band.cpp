@@ -5,6 +5,7 @@
 
 #include "field.h"
 #include "shading.h"
+#include "viewer.h"
 
 namespace gaugeplot3d {
 
@@ -82,15 +83,27 @@ void bandDirection(int n, int* x, int* y)
 
 void drawLevelBand()
 {
+    // With a request pending, the field is brought up to date a group of directions at a time.
+    static_assert(BandDirections % GroupDirections == 0, "the band's directions fill whole groups");
     field.queryZ = 0;
-    for (int n = 0; n < BandDirections; n++) {
-        int x, y;
-        bandDirection(n, &x, &y);
-        field.queryX = float(x);
-        field.queryY = float(y);
-        fieldLevelPoints(n);
-        setPoint(band.outerPoints[n], field.queryZ, field.queryX, field.queryY);
-        setPoint(band.innerPoints[n], field.innerZ, field.innerX, field.innerY);
+    for (int first = 0; first < BandDirections; first += GroupDirections) {
+        float groupX[GroupDirections], groupY[GroupDirections];
+        for (int i = 0; i < GroupDirections; i++) {
+            int x, y;
+            bandDirection(first + i, &x, &y);
+            groupX[i] = float(x);
+            groupY[i] = float(y);
+        }
+        if (viewer.fieldDirty)
+            updateFieldGroup(first, groupX, groupY);
+        for (int i = 0; i < GroupDirections; i++) {
+            const int n = first + i;
+            field.queryX = groupX[i];
+            field.queryY = groupY[i];
+            placeLevelPoints(n);
+            setPoint(band.outerPoints[n], field.queryZ, field.queryX, field.queryY);
+            setPoint(band.innerPoints[n], field.innerZ, field.innerX, field.innerY);
+        }
     }
 
     for (int n = 0; n < BandDirections; n++)

@@ -9,6 +9,7 @@
 #include "field.h"
 
 #include <cmath>
+#include <cstring>
 
 #include "lanes.h"
 #include "viewer.h"
@@ -24,12 +25,15 @@ constexpr double Rounding = 0x1p-53;  // the largest relative error of one doubl
 // precision of the float F, about 2^-24, and reached only after millions of steps or a large drop.
 constexpr double SumTolerance = 0x1p-30;
 
+// The field value a running sum gives.
+float fieldValueOf(double termSum) { return float(1.0 / std::pow(termSum, 1.0 / FieldExponent)); }
+
 // Direction n's new running sum with its error bound, and the field value it gives.
 void storeSum(int n, double termSum, double error)
 {
     field.termSums[n] = termSum;
     field.sumErrors[n] = error + Rounding * termSum;
-    field.fieldValues[n] = float(1.0 / std::pow(termSum, 1.0 / FieldExponent));
+    field.fieldValues[n] = fieldValueOf(termSum);
 }
 
 // Every copy's term in direction n, added up afresh in four partial sums that need not wait for
@@ -52,50 +56,80 @@ double sumOfCopies(int n)
     return (s0 + s1) + (s2 + s3);
 }
 
+// The first polygon: its one copy is the field, copied in bit for bit.
+void copyFirstPolygon(int k, int n, float gauge, double term)
+{
+    field.olderTerms[n][k] = 0;
+    field.latestTerms[n][k] = term;
+    field.termSums[n] = term;
+    field.sumErrors[n] = 0;
+    field.fieldValues[n] = gauge;
+}
+
+// Polygon k's new copy in direction n; the running sum with its term, still to be stored.
+double addTerm(int k, int n, double term)
+{
+    field.olderTerms[n][k] += field.latestTerms[n][k];  // the copy before keeps its shape
+    field.latestTerms[n][k] = term;
+    return field.termSums[n] + term;
+}
+
 void addCopy(int k, int n)
 {
     polygonGauge(k, n);
     const float gauge = sketch.edgeLines[k].gauge;
     const double term = fieldTerm(gauge);
     if (viewer.polygonCount == 1) {
-        // The first polygon: its one copy is the field, copied in bit for bit.
-        field.olderTerms[n][k] = 0;
-        field.latestTerms[n][k] = term;
-        field.termSums[n] = term;
-        field.sumErrors[n] = 0;
-        field.fieldValues[n] = gauge;
+        copyFirstPolygon(k, n, gauge, term);
         return;
     }
-    field.olderTerms[n][k] += field.latestTerms[n][k];  // the copy before keeps its shape
-    field.latestTerms[n][k] = term;
-    storeSum(n, field.termSums[n] + term, field.sumErrors[n]);
+    const double error = field.sumErrors[n];
+    storeSum(n, addTerm(k, n, term), error);
+}
+
+// The sum of every copy in direction n but polygon k's latest, with its error bound.
+double otherCopies(int k, int n, double* error)
+{
+    double others = field.termSums[n] - field.latestTerms[n][k];
+    *error = field.sumErrors[n] + Rounding * std::fabs(others);
+    // Also false for a negative, undefined or overflowed difference.
+    if (!(*error <= SumTolerance * others)) {
+        field.latestTerms[n][k] = 0;  // the copy that moves
+        others = sumOfCopies(n);
+        *error = 2 * MaxPolygons * Rounding * others;  // a fresh sum of at most 100 positive terms
+    }
+    return others;
 }
 
 void replaceLatestCopy(int k, int n)
 {
-    double others = field.termSums[n] - field.latestTerms[n][k];
-    double error = field.sumErrors[n] + Rounding * std::fabs(others);
-    // Also false for a negative, undefined or overflowed difference.
-    if (!(error <= SumTolerance * others)) {
-        field.latestTerms[n][k] = 0;  // the copy that moves
-        others = sumOfCopies(n);
-        error = 2 * MaxPolygons * Rounding * others;  // a fresh sum of at most 100 positive terms
-    }
+    double error;
+    const double others = otherCopies(k, n, &error);
     polygonGauge(k, n);
     const double term = fieldTerm(sketch.edgeLines[k].gauge);
     field.latestTerms[n][k] = term;
     storeSum(n, others + term, error);
 }
 
+// Whether serving the request replaces the latest copy before any add: a replace asked for after
+// the add finds the new copy already at the current shape.
+bool replacesFirst(int request)
+{
+    return (request & ReplaceRequested) && (!(request & AddRequested) || (request & ReplaceBeforeAdd));
+}
+
 void serveRequest(int k, int request, int n)
 {
-    const bool add = (request & AddRequested) != 0;
-    const bool replace = (request & ReplaceRequested) != 0;
-    // A replace asked for after the add finds the new copy already at the current shape.
-    if (replace && (!add || (request & ReplaceBeforeAdd)))
+    if (replacesFirst(request))
         replaceLatestCopy(k, n);
-    if (add)
+    if (request & AddRequested)
         addCopy(k, n);
+}
+
+// The request flags raised without requestAdd or requestReplace, for the active polygon.
+int activeRequest()
+{
+    return (viewer.addActive ? AddRequested : 0) | (viewer.replaceActive ? ReplaceRequested : 0);
 }
 
 void request(int k, int bits)
@@ -112,6 +146,126 @@ void request(int k, int bits)
         viewer.addActive = 1;
     if (bits & ReplaceRequested)
         viewer.replaceActive = 1;
+}
+
+// A gauge from its sum of cubes.
+float gaugeRoot(float sum) { return float(std::pow(double(sum), 1.0 / GaugeExponent)); }
+
+// ---- Four directions side by side ----
+//
+// A band pass serves the requests for GroupDirections directions at once, one direction per lane.
+// Each lane takes exactly the operations, in the same order, that the scalar code above takes for
+// its direction, and every request is served in each direction in the same order as there; where a
+// lane takes a shortcut, its result is shown below to be the scalar one, and where that cannot be
+// shown the lane goes through the scalar function.
+
+using lanes::Doubles;
+using lanes::roundsAlike;
+
+static_assert(GroupDirections == lanes::Width, "a group of directions is one set of lanes");
+
+// The query points of a group: (Z, X, Y) of direction first + i in lane i.
+struct Query {
+    Doubles Z, X, Y;
+};
+
+// The lanes in mask that need addCube itself: out of line and over plain arrays, so that the
+// common path keeps its vectors in registers.
+__attribute__((noinline)) void cubesByAddCube(double next[], const double gauge[], const double positive[],
+                                              unsigned mask)
+{
+    for (int i = 0; i < lanes::Width; i++)
+        if (mask & (1u << i))
+            next[i] = addCube(float(gauge[i]), positive[i]);
+}
+
+// addCube in every lane; gauge holds floats. The lanes whose base is in addCube's range for
+// multiplications and whose sum passes its margin test get the very sum addCube rounds in that
+// case; the others go to addCube.
+LANES_INLINE Doubles addCubes(Doubles gauge, Doubles positive)
+{
+    const Doubles total = gauge + positive * positive * positive;
+    const lanes::Mask inRange = (positive == 0) | ((positive > 0x1p-300) & (positive < 0x1p300));
+    const unsigned viaAddCube = lanes::bits(~(roundsAlike(total) & lanes::narrow(inRange)));
+    if (viaAddCube == 0)
+        return lanes::toFloatAndBack(total);
+    double next[lanes::Width], gaugeLanes[lanes::Width], positiveLanes[lanes::Width];
+    lanes::store(next, lanes::toFloatAndBack(total));
+    lanes::store(gaugeLanes, gauge);
+    lanes::store(positiveLanes, positive);
+    cubesByAddCube(next, gaugeLanes, positiveLanes, viaAddCube);
+    return lanes::load(next);
+}
+
+// polygonGauge for the group's directions: gauges[first + i] from lane i, and the gauge the last
+// direction leaves.
+//
+// An edge value that is not finite is made 0 instead of skipped: addCube(gauge, +0) is the gauge
+// itself, since a gauge's sum is never below +0.
+LANES_INLINE void polygonGauges(int k, int first, const Query& query)
+{
+    EdgeLine& line = sketch.edgeLines[k];
+    const int count = sketch.polygons[k].vertexCount;
+    Doubles gauge = lanes::splat(0);
+    for (int i = 1; i <= count; i++) {
+        Doubles e = double(line.b[i]) * query.Y + double(line.c[i]) * query.Z + double(line.a[i]) * query.X;
+        e = lanes::select(lanes::isFinite(e), e, lanes::splat(0));
+        const Doubles positive = (e + lanes::abs(e)) * 0.5;
+        gauge = addCubes(gauge, positive);
+    }
+    for (int i = 0; i < lanes::Width; i++)
+        line.gauges[first + i] = gaugeRoot(float(gauge[i]));
+    line.gauge = line.gauges[first + lanes::Width - 1];
+}
+
+// storeSum for the group's directions.
+LANES_INLINE void storeSums(int first, Doubles termSum, Doubles error)
+{
+    lanes::store(&field.termSums[first], termSum);
+    lanes::store(&field.sumErrors[first], error + Rounding * termSum);
+    for (int i = 0; i < lanes::Width; i++)
+        field.fieldValues[first + i] = fieldValueOf(termSum[i]);
+}
+
+LANES_INLINE void addCopies(int k, int first, const Query& query)
+{
+    polygonGauges(k, first, query);
+    const float* gauges = &sketch.edgeLines[k].gauges[first];
+    if (viewer.polygonCount == 1) {
+        for (int i = 0; i < lanes::Width; i++)
+            copyFirstPolygon(k, first + i, gauges[i], fieldTerm(gauges[i]));
+        return;
+    }
+    Doubles sum, error = lanes::load(&field.sumErrors[first]);
+    for (int i = 0; i < lanes::Width; i++)
+        sum[i] = addTerm(k, first + i, fieldTerm(gauges[i]));
+    storeSums(first, sum, error);
+}
+
+LANES_INLINE void replaceLatestCopies(int k, int first, const Query& query)
+{
+    Doubles others, error;
+    for (int i = 0; i < lanes::Width; i++) {
+        double laneError;
+        others[i] = otherCopies(k, first + i, &laneError);
+        error[i] = laneError;
+    }
+    polygonGauges(k, first, query);
+    const float* gauges = &sketch.edgeLines[k].gauges[first];
+    Doubles term;
+    for (int i = 0; i < lanes::Width; i++) {
+        term[i] = fieldTerm(gauges[i]);
+        field.latestTerms[first + i][k] = term[i];
+    }
+    storeSums(first, others + term, error);
+}
+
+LANES_INLINE void serveRequests(int k, int request, int first, const Query& query)
+{
+    if (replacesFirst(request))
+        replaceLatestCopies(k, first, query);
+    if (request & AddRequested)
+        addCopies(k, first, query);
 }
 
 }  // namespace
@@ -166,15 +320,14 @@ void polygonGauge(int k, int n)
         double positive = (e + std::fabs(e)) * 0.5;
         line.gauge = addCube(line.gauge, positive);
     }
-    line.gauge = float(std::pow(double(line.gauge), 1.0 / GaugeExponent));
+    line.gauge = gaugeRoot(line.gauge);
     line.gauges[n] = line.gauge;
 }
 
 void updateField(int n)
 {
     if (field.requestCount == 0) {
-        const int request = (viewer.addActive ? AddRequested : 0) | (viewer.replaceActive ? ReplaceRequested : 0);
-        serveRequest(viewer.activePolygon, request, n);
+        serveRequest(viewer.activePolygon, activeRequest(), n);
         return;
     }
     for (int i = 0; i < field.requestCount; i++) {
@@ -183,15 +336,39 @@ void updateField(int n)
     }
 }
 
-void fieldLevelPoints(int n)
+LANES_DISPATCH
+void updateFieldGroup(int first, const float groupX[], const float groupY[])
 {
-    if (viewer.fieldDirty)
-        updateField(n);
+    Query query;
+    for (int i = 0; i < lanes::Width; i++) {
+        query.X[i] = groupX[i];
+        query.Y[i] = groupY[i];
+    }
+    query.Z = lanes::splat(field.queryZ);
+    if (field.requestCount == 0) {
+        serveRequests(viewer.activePolygon, activeRequest(), first, query);
+        return;
+    }
+    for (int i = 0; i < field.requestCount; i++) {
+        const int k = field.requestOrder[i];
+        serveRequests(k, field.requests[k], first, query);
+    }
+}
+
+void placeLevelPoints(int n)
+{
     const double value = field.fieldValues[n];
     field.innerX = float(field.queryX * InnerFraction / value);
     field.innerY = float(field.queryY * InnerFraction / value);
     field.queryX = float(field.queryX / value);
     field.queryY = float(field.queryY / value);
+}
+
+void fieldLevelPoints(int n)
+{
+    if (viewer.fieldDirty)
+        updateField(n);
+    placeLevelPoints(n);
 }
 
 }  // namespace gaugeplot3d

@@ -62,8 +62,17 @@ void polygonGauge(int k, int n);
 // Applies the pending requests to direction n. Request flags raised without requestAdd or
 // requestReplace concern the active polygon, an add before a replace.
 void updateField(int n);
-// Brings direction n up to date if a request is pending, then sets the inner point and moves the
-// query point to the outer one.
+
+// Directions a band pass brings up to date side by side.
+constexpr int GroupDirections = 4;
+// updateField for directions first to first + 3 at once, direction first + i with the query point
+// (queryZ, groupX[i], groupY[i]): every stored value as the four calls in turn would leave it.
+void updateFieldGroup(int first, const float groupX[], const float groupY[]);
+
+// Sets the inner point of direction n and moves the query point to the outer one, with the field
+// value as it is.
+void placeLevelPoints(int n);
+// Brings direction n up to date if a request is pending, then places its level points.
 void fieldLevelPoints(int n);
 
 }  // namespace gaugeplot3d
