@@ -148,6 +148,24 @@ void request(int k, int bits)
         viewer.replaceActive = 1;
 }
 
+// The sum of the cubes of polygon k's positive edge values at the query point (queryZ, queryX,
+// queryY), rounded to a float step by step.
+float sumOfCubes(int k, float queryZ, float queryX, float queryY)
+{
+    const EdgeLine& line = sketch.edgeLines[k];
+    const int count = sketch.polygons[k].vertexCount;
+    float sum = 0;
+    for (int i = 1; i <= count; i++) {
+        double e = double(line.b[i]) * queryY + double(line.c[i]) * queryZ + double(line.a[i]) * queryX;
+        // An edge line through the origin has no finite coefficients and no value.
+        if (!std::isfinite(e))
+            continue;
+        double positive = (e + std::fabs(e)) * 0.5;
+        sum = addCube(sum, positive);
+    }
+    return sum;
+}
+
 // A gauge from its sum of cubes.
 float gaugeRoot(float sum) { return float(std::pow(double(sum), 1.0 / GaugeExponent)); }
 
@@ -169,52 +187,37 @@ struct Query {
     Doubles Z, X, Y;
 };
 
-// The lanes in mask that need addCube itself: out of line and over plain arrays, so that the
-// common path keeps its vectors in registers.
-__attribute__((noinline)) void cubesByAddCube(double next[], const double gauge[], const double positive[],
-                                              unsigned mask)
-{
-    for (int i = 0; i < lanes::Width; i++)
-        if (mask & (1u << i))
-            next[i] = addCube(float(gauge[i]), positive[i]);
-}
-
-// addCube in every lane; gauge holds floats. The lanes whose base is in addCube's range for
-// multiplications and whose sum passes its margin test get the very sum addCube rounds in that
-// case; the others go to addCube.
-LANES_INLINE Doubles addCubes(Doubles gauge, Doubles positive)
-{
-    const Doubles total = gauge + positive * positive * positive;
-    const lanes::Mask inRange = (positive == 0) | ((positive > 0x1p-300) & (positive < 0x1p300));
-    const unsigned viaAddCube = lanes::bits(~(roundsAlike(total) & lanes::narrow(inRange)));
-    if (viaAddCube == 0)
-        return lanes::toFloatAndBack(total);
-    double next[lanes::Width], gaugeLanes[lanes::Width], positiveLanes[lanes::Width];
-    lanes::store(next, lanes::toFloatAndBack(total));
-    lanes::store(gaugeLanes, gauge);
-    lanes::store(positiveLanes, positive);
-    cubesByAddCube(next, gaugeLanes, positiveLanes, viaAddCube);
-    return lanes::load(next);
-}
-
 // polygonGauge for the group's directions: gauges[first + i] from lane i, and the gauge the last
 // direction leaves.
 //
 // An edge value that is not finite is made 0 instead of skipped: addCube(gauge, +0) is the gauge
-// itself, since a gauge's sum is never below +0.
+// itself, since a gauge's sum is never below +0. Each cube is taken by multiplications, the sum
+// rounded to a float as addCube does where the base is in its range for them and the sum passes its
+// margin test: there addCube gives that very float. A lane where some step fails either test has
+// its sum taken again by sumOfCubes, after the loop, so that the loop has no call and keeps its
+// vectors in registers.
 LANES_INLINE void polygonGauges(int k, int first, const Query& query)
 {
     EdgeLine& line = sketch.edgeLines[k];
     const int count = sketch.polygons[k].vertexCount;
     Doubles gauge = lanes::splat(0);
+    lanes::Mask outOfRange = {};
+    lanes::FloatMask unsure = {};
     for (int i = 1; i <= count; i++) {
         Doubles e = double(line.b[i]) * query.Y + double(line.c[i]) * query.Z + double(line.a[i]) * query.X;
         e = lanes::select(lanes::isFinite(e), e, lanes::splat(0));
         const Doubles positive = (e + lanes::abs(e)) * 0.5;
-        gauge = addCubes(gauge, positive);
+        const Doubles total = gauge + positive * positive * positive;
+        outOfRange |= ~((positive == 0) | ((positive > 0x1p-300) & (positive < 0x1p300)));
+        unsure |= ~roundsAlike(total);
+        gauge = lanes::toFloatAndBack(total);
     }
-    for (int i = 0; i < lanes::Width; i++)
-        line.gauges[first + i] = gaugeRoot(float(gauge[i]));
+    const unsigned again = lanes::bits(unsure | lanes::narrow(outOfRange));
+    for (int i = 0; i < lanes::Width; i++) {
+        const float sum = again & (1u << i) ? sumOfCubes(k, float(query.Z[i]), float(query.X[i]), float(query.Y[i]))
+                                            : float(gauge[i]);
+        line.gauges[first + i] = gaugeRoot(sum);
+    }
     line.gauge = line.gauges[first + lanes::Width - 1];
 }
 
@@ -333,18 +336,7 @@ void clearRequests()
 void polygonGauge(int k, int n)
 {
     EdgeLine& line = sketch.edgeLines[k];
-    int count = sketch.polygons[k].vertexCount;
-    line.gauge = 0;
-    for (int i = 1; i <= count; i++) {
-        double e = double(line.b[i]) * field.queryY + double(line.c[i]) * field.queryZ +
-                   double(line.a[i]) * field.queryX;
-        // An edge line through the origin has no finite coefficients and no value.
-        if (!std::isfinite(e))
-            continue;
-        double positive = (e + std::fabs(e)) * 0.5;
-        line.gauge = addCube(line.gauge, positive);
-    }
-    line.gauge = gaugeRoot(line.gauge);
+    line.gauge = gaugeRoot(sumOfCubes(k, field.queryZ, field.queryX, field.queryY));
     line.gauges[n] = line.gauge;
 }
 
