@@ -180,14 +180,31 @@ float gaugeRoot(float sum) { return float(std::pow(double(sum), 1.0 / GaugeExpon
 using lanes::Doubles;
 using lanes::roundsAlike;
 
-static_assert(GroupDirections == lanes::Width, "a group of directions is one set of lanes");
+// A group is two sets of lanes, whose independent chains of roundings in the edge loop the
+// processor can overlap.
+constexpr int Sets = 2;
+static_assert(GroupDirections == Sets * lanes::Width, "a group of directions is two sets of lanes");
 
-// The query points of a group: (Z, X, Y) of direction first + i in lane i.
+// The query points of a group: (Z, X, Y) of direction first + 4s + i in lane i of set s.
 struct Query {
-    Doubles Z, X, Y;
+    Doubles Z, X[Sets], Y[Sets];
 };
 
-// polygonGauge for the group's directions: gauges[first + i] from lane i, and the gauge the last
+// One edge's step of one set's sums: its base's cube added by multiplications, the lanes where
+// addCube would not have taken them so gathered in outOfRange and unsure.
+LANES_INLINE Doubles cubeStep(Doubles gauge, Doubles X, Doubles Y, Doubles Z, double a, double b, double c,
+                              lanes::Mask& outOfRange, lanes::FloatMask& unsure)
+{
+    Doubles e = b * Y + c * Z + a * X;
+    e = lanes::select(lanes::isFinite(e), e, lanes::splat(0));
+    const Doubles positive = (e + lanes::abs(e)) * 0.5;
+    const Doubles total = gauge + positive * positive * positive;
+    outOfRange |= ~((positive == 0) | ((positive > 0x1p-300) & (positive < 0x1p300)));
+    unsure |= ~roundsAlike(total);
+    return lanes::toFloatAndBack(total);
+}
+
+// polygonGauge for the group's directions: gauges[first + j] from its lane, and the gauge the last
 // direction leaves.
 //
 // An edge value that is not finite is made 0 instead of skipped: addCube(gauge, +0) is the gauge
@@ -198,27 +215,28 @@ struct Query {
 // vectors in registers.
 LANES_INLINE void polygonGauges(int k, int first, const Query& query)
 {
+    static_assert(Sets == 2, "the edge loop below is written out for two sets");
     EdgeLine& line = sketch.edgeLines[k];
     const int count = sketch.polygons[k].vertexCount;
-    Doubles gauge = lanes::splat(0);
-    lanes::Mask outOfRange = {};
-    lanes::FloatMask unsure = {};
+    Doubles gauge0 = lanes::splat(0), gauge1 = lanes::splat(0);
+    lanes::Mask outOfRange0 = {}, outOfRange1 = {};
+    lanes::FloatMask unsure0 = {}, unsure1 = {};
     for (int i = 1; i <= count; i++) {
-        Doubles e = double(line.b[i]) * query.Y + double(line.c[i]) * query.Z + double(line.a[i]) * query.X;
-        e = lanes::select(lanes::isFinite(e), e, lanes::splat(0));
-        const Doubles positive = (e + lanes::abs(e)) * 0.5;
-        const Doubles total = gauge + positive * positive * positive;
-        outOfRange |= ~((positive == 0) | ((positive > 0x1p-300) & (positive < 0x1p300)));
-        unsure |= ~roundsAlike(total);
-        gauge = lanes::toFloatAndBack(total);
+        const double a = line.a[i], b = line.b[i], c = line.c[i];
+        gauge0 = cubeStep(gauge0, query.X[0], query.Y[0], query.Z, a, b, c, outOfRange0, unsure0);
+        gauge1 = cubeStep(gauge1, query.X[1], query.Y[1], query.Z, a, b, c, outOfRange1, unsure1);
     }
-    const unsigned again = lanes::bits(unsure | lanes::narrow(outOfRange));
-    for (int i = 0; i < lanes::Width; i++) {
-        const float sum = again & (1u << i) ? sumOfCubes(k, float(query.Z[i]), float(query.X[i]), float(query.Y[i]))
-                                            : float(gauge[i]);
-        line.gauges[first + i] = gaugeRoot(sum);
+    const unsigned again = lanes::bits(unsure0 | lanes::narrow(outOfRange0)) |
+                           lanes::bits(unsure1 | lanes::narrow(outOfRange1)) << lanes::Width;
+    const Doubles gauge[Sets] = {gauge0, gauge1};
+    for (int j = 0; j < GroupDirections; j++) {
+        const int s = j / lanes::Width, i = j % lanes::Width;
+        const float sum = again & (1u << j)
+                              ? sumOfCubes(k, float(query.Z[i]), float(query.X[s][i]), float(query.Y[s][i]))
+                              : float(gauge[s][i]);
+        line.gauges[first + j] = gaugeRoot(sum);
     }
-    line.gauge = line.gauges[first + lanes::Width - 1];
+    line.gauge = line.gauges[first + GroupDirections - 1];
 }
 
 // The lanes in mask whose field value needs pow.
@@ -259,32 +277,38 @@ LANES_INLINE void addCopies(int k, int first, const Query& query)
     polygonGauges(k, first, query);
     const float* gauges = &sketch.edgeLines[k].gauges[first];
     if (viewer.polygonCount == 1) {
-        for (int i = 0; i < lanes::Width; i++)
-            copyFirstPolygon(k, first + i, gauges[i], fieldTerm(gauges[i]));
+        for (int j = 0; j < GroupDirections; j++)
+            copyFirstPolygon(k, first + j, gauges[j], fieldTerm(gauges[j]));
         return;
     }
-    Doubles sum, error = lanes::load(&field.sumErrors[first]);
-    for (int i = 0; i < lanes::Width; i++)
-        sum[i] = addTerm(k, first + i, fieldTerm(gauges[i]));
-    storeSums(first, sum, error);
+    for (int s = 0; s < Sets; s++) {
+        const int set = first + s * lanes::Width;
+        Doubles sum, error = lanes::load(&field.sumErrors[set]);
+        for (int i = 0; i < lanes::Width; i++)
+            sum[i] = addTerm(k, set + i, fieldTerm(gauges[s * lanes::Width + i]));
+        storeSums(set, sum, error);
+    }
 }
 
 LANES_INLINE void replaceLatestCopies(int k, int first, const Query& query)
 {
-    Doubles others, error;
-    for (int i = 0; i < lanes::Width; i++) {
+    Doubles others[Sets], error[Sets];
+    for (int j = 0; j < GroupDirections; j++) {
         double laneError;
-        others[i] = otherCopies(k, first + i, &laneError);
-        error[i] = laneError;
+        others[j / lanes::Width][j % lanes::Width] = otherCopies(k, first + j, &laneError);
+        error[j / lanes::Width][j % lanes::Width] = laneError;
     }
     polygonGauges(k, first, query);
     const float* gauges = &sketch.edgeLines[k].gauges[first];
-    Doubles term;
-    for (int i = 0; i < lanes::Width; i++) {
-        term[i] = fieldTerm(gauges[i]);
-        field.latestTerms[first + i][k] = term[i];
+    for (int s = 0; s < Sets; s++) {
+        const int set = first + s * lanes::Width;
+        Doubles term;
+        for (int i = 0; i < lanes::Width; i++) {
+            term[i] = fieldTerm(gauges[s * lanes::Width + i]);
+            field.latestTerms[set + i][k] = term[i];
+        }
+        storeSums(set, others[s] + term, error[s]);
     }
-    storeSums(first, others + term, error);
 }
 
 LANES_INLINE void serveRequests(int k, int request, int first, const Query& query)
@@ -356,9 +380,9 @@ LANES_DISPATCH
 void updateFieldGroup(int first, const float groupX[], const float groupY[])
 {
     Query query;
-    for (int i = 0; i < lanes::Width; i++) {
-        query.X[i] = groupX[i];
-        query.Y[i] = groupY[i];
+    for (int j = 0; j < GroupDirections; j++) {
+        query.X[j / lanes::Width][j % lanes::Width] = groupX[j];
+        query.Y[j / lanes::Width][j % lanes::Width] = groupY[j];
     }
     query.Z = lanes::splat(field.queryZ);
     if (field.requestCount == 0) {

@@ -64,8 +64,8 @@ void polygonGauge(int k, int n);
 void updateField(int n);
 
 // Directions a band pass brings up to date side by side.
-constexpr int GroupDirections = 4;
-// updateField for directions first to first + 3 at once, direction first + i with the query point
+constexpr int GroupDirections = 8;
+// updateField for directions first to first + 7 at once, direction first + i with the query point
 // (queryZ, groupX[i], groupY[i]): every stored value as the four calls in turn would leave it.
 void updateFieldGroup(int first, const float groupX[], const float groupY[]);
 

@@ -178,16 +178,20 @@ TEST_F(Field3d, AfterADegenerateFirstPolygonTheNextAddStillWorks)
     EXPECT_FLOAT_EQ(update(40, 0), 40.0f);
 }
 
-// A band pass serves four directions side by side; every stored bit must be the one updateField
-// leaves direction by direction, on the rare paths too: sums of cubes on the middle between two
-// floats (1 + 2^-24) or past the float range, edges without a line, a running sum whose root lies
-// on such a middle or is 0, a dominant copy taken out and the others summed afresh, the first copy.
-TEST_F(Field3d, FourDirectionsAtOnceLeaveEveryBitAsOneByOne)
+// A band pass serves a group of directions side by side; every stored bit must be the one
+// updateField leaves direction by direction, on the rare paths too: sums of cubes on the middle
+// between two floats (1 + 2^-24) or past the float range, edges without a line, a running sum whose
+// root lies on such a middle or is 0, a dominant copy taken out and the others summed afresh, the
+// first copy.
+TEST_F(Field3d, AGroupOfDirectionsLeavesEveryBitAsOneByOne)
 {
     static FieldState before, scalar;
     static SketchState sketchBefore, scalarSketch;
     unsigned state = 5;
-    auto pick = [&state](unsigned count) { state = state * 1103515245u + 12345u; return (state >> 8) % count; };
+    auto pick = [&state](unsigned count) {
+        state = state * 1103515245u + 12345u;
+        return (state >> 8) % count;
+    };
     const float coefficients[] = {1, 0x1p-8f, 0, -1, 3e38f, INFINITY, NAN, 0.7f, -0.3f, 1.9f};
     const float queries[] = {1, 0, -1, 40, -17, 0.25f};
     const double sums[] = {std::pow(1 + 0x1p-24, -8.0), 0, 1e-12, 0x1p-1074, 3.5};
@@ -201,9 +205,9 @@ TEST_F(Field3d, FourDirectionsAtOnceLeaveEveryBitAsOneByOne)
                 sketch.edgeLines[k].c[i] = pick(4) ? 0 : coefficients[pick(10)];
             }
         }
-        const int first = 4 * pick(80);
-        float X[4], Y[4];
-        for (int i = 0; i < 4; i++) {
+        const int first = GroupDirections * pick(BandDirections / GroupDirections);
+        float X[GroupDirections], Y[GroupDirections];
+        for (int i = 0; i < GroupDirections; i++) {
             const int n = first + i;
             X[i] = queries[pick(6)];
             Y[i] = pick(2) ? 0 : queries[pick(6)];
@@ -217,12 +221,13 @@ TEST_F(Field3d, FourDirectionsAtOnceLeaveEveryBitAsOneByOne)
         clearRequests();
         for (int r = pick(4); r > 0; r--)
             (pick(2) ? requestAdd : requestReplace)(pick(3));
-        viewer.fieldDirty = viewer.addActive = viewer.replaceActive = 1;  // for no request: the active polygon's
+        // With no request, the active polygon's flags.
+        viewer.fieldDirty = viewer.addActive = viewer.replaceActive = 1;
         viewer.activePolygon = pick(3);
         field.queryZ = pick(3) ? 0 : 1;
         before = field;
         sketchBefore = sketch;
-        for (int i = 0; i < 4; i++) {
+        for (int i = 0; i < GroupDirections; i++) {
             field.queryX = X[i];
             field.queryY = Y[i];
             updateField(first + i);
@@ -240,7 +245,8 @@ TEST_F(Field3d, FourDirectionsAtOnceLeaveEveryBitAsOneByOne)
         EXPECT_TRUE(same(field.olderTerms, scalar.olderTerms, sizeof field.olderTerms)) << round;
         for (int k = 0; k < 3; k++) {
             const EdgeLine &line = sketch.edgeLines[k], &expected = scalarSketch.edgeLines[k];
-            EXPECT_TRUE(same(&line.gauge, &expected.gauge, sizeof line.gauge) && same(line.gauges, expected.gauges, sizeof line.gauges)) << round;
+            EXPECT_TRUE(same(&line.gauge, &expected.gauge, sizeof line.gauge)) << round;
+            EXPECT_TRUE(same(line.gauges, expected.gauges, sizeof line.gauges)) << round;
         }
     }
 }
