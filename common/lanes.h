@@ -146,9 +146,6 @@ LANES_INLINE FloatMask roundsAlike(Doubles sum)
     return sameFloat(sum - margin, sum + margin);
 }
 
-// A mask of doubles' lanes as a mask of floats' lanes.
-LANES_INLINE FloatMask narrow(Mask m) { return __builtin_convertvector(m, FloatMask); }
-
 // a where the mask is set, b elsewhere.
 LANES_INLINE Doubles select(Mask m, Doubles a, Doubles b)
 {

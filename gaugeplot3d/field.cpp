@@ -185,21 +185,21 @@ using lanes::roundsAlike;
 constexpr int Sets = 2;
 static_assert(GroupDirections == Sets * lanes::Width, "a group of directions is two sets of lanes");
 
-// The query points of a group: (Z, X, Y) of direction first + 4s + i in lane i of set s.
+// The query points of a group: (Z, X, Y) of direction first + 4s + i in lane i of set s, and the
+// directions whose point is not finite, direction first + j in bit j.
 struct Query {
     Doubles Z, X[Sets], Y[Sets];
+    unsigned notFinite;
 };
 
-// One edge's step of one set's sums: its base's cube added by multiplications, the lanes where
-// addCube would not have taken them so gathered in outOfRange and unsure.
+// One edge's step of one set's sums, the cube taken by multiplications; the lanes whose sum fails
+// the margin test are gathered in unsure.
 LANES_INLINE Doubles cubeStep(Doubles gauge, Doubles X, Doubles Y, Doubles Z, double a, double b, double c,
-                              lanes::Mask& outOfRange, lanes::FloatMask& unsure)
+                              lanes::FloatMask& unsure)
 {
-    Doubles e = b * Y + c * Z + a * X;
-    e = lanes::select(lanes::isFinite(e), e, lanes::splat(0));
+    const Doubles e = b * Y + c * Z + a * X;
     const Doubles positive = (e + lanes::abs(e)) * 0.5;
     const Doubles total = gauge + positive * positive * positive;
-    outOfRange |= ~((positive == 0) | ((positive > 0x1p-300) & (positive < 0x1p300)));
     unsure |= ~roundsAlike(total);
     return lanes::toFloatAndBack(total);
 }
@@ -207,27 +207,33 @@ LANES_INLINE Doubles cubeStep(Doubles gauge, Doubles X, Doubles Y, Doubles Z, do
 // polygonGauge for the group's directions: gauges[first + j] from its lane, and the gauge the last
 // direction leaves.
 //
-// An edge value that is not finite is made 0 instead of skipped: addCube(gauge, +0) is the gauge
-// itself, since a gauge's sum is never below +0. Each cube is taken by multiplications, the sum
-// rounded to a float as addCube does where the base is in its range for them and the sum passes its
-// margin test: there addCube gives that very float. A lane where some step fails either test has
-// its sum taken again by sumOfCubes, after the loop, so that the loop has no call and keeps its
-// vectors in registers.
+// The lanes take sumOfCubes' steps where its outcome is known without comparing doubles, which
+// plain SSE2 can only do lane by lane. A lane whose query point is not finite has its sum taken by
+// sumOfCubes itself, after the loop. In the others, an edge value is finite exactly when the
+// edge's coefficients are: infinity times 0 is undefined, times any other number infinite, and a
+// sum with a term that is not finite is not finite either; so the edges that sumOfCubes skips in
+// any direction are skipped here in all. The remaining coefficients and the coordinates are finite
+// floats: each product is exact in double, a multiple of 2^-298 below 2^256, and each rounded sum
+// of them is too, below 2^258 (a double from 2^-245 up lies on a grid of 2^-297 or coarser; below,
+// the sum is exact). A base is thus 0 or from 2^-298 to 2^258, always in addCube's range for
+// multiplications, so addCube rounds this very sum where it passes the margin test. A lane where
+// some step fails the test has its sum taken again by sumOfCubes after the loop, so that the loop
+// has no call and keeps its vectors in registers.
 LANES_INLINE void polygonGauges(int k, int first, const Query& query)
 {
     static_assert(Sets == 2, "the edge loop below is written out for two sets");
     EdgeLine& line = sketch.edgeLines[k];
     const int count = sketch.polygons[k].vertexCount;
     Doubles gauge0 = lanes::splat(0), gauge1 = lanes::splat(0);
-    lanes::Mask outOfRange0 = {}, outOfRange1 = {};
     lanes::FloatMask unsure0 = {}, unsure1 = {};
     for (int i = 1; i <= count; i++) {
         const double a = line.a[i], b = line.b[i], c = line.c[i];
-        gauge0 = cubeStep(gauge0, query.X[0], query.Y[0], query.Z, a, b, c, outOfRange0, unsure0);
-        gauge1 = cubeStep(gauge1, query.X[1], query.Y[1], query.Z, a, b, c, outOfRange1, unsure1);
+        if (!(std::isfinite(a) && std::isfinite(b) && std::isfinite(c)))
+            continue;
+        gauge0 = cubeStep(gauge0, query.X[0], query.Y[0], query.Z, a, b, c, unsure0);
+        gauge1 = cubeStep(gauge1, query.X[1], query.Y[1], query.Z, a, b, c, unsure1);
     }
-    const unsigned again = lanes::bits(unsure0 | lanes::narrow(outOfRange0)) |
-                           lanes::bits(unsure1 | lanes::narrow(outOfRange1)) << lanes::Width;
+    const unsigned again = query.notFinite | lanes::bits(unsure0) | lanes::bits(unsure1) << lanes::Width;
     const Doubles gauge[Sets] = {gauge0, gauge1};
     for (int j = 0; j < GroupDirections; j++) {
         const int s = j / lanes::Width, i = j % lanes::Width;
@@ -380,9 +386,12 @@ LANES_DISPATCH
 void updateFieldGroup(int first, const float groupX[], const float groupY[])
 {
     Query query;
+    query.notFinite = 0;
     for (int j = 0; j < GroupDirections; j++) {
         query.X[j / lanes::Width][j % lanes::Width] = groupX[j];
         query.Y[j / lanes::Width][j % lanes::Width] = groupY[j];
+        if (!(std::isfinite(groupX[j]) && std::isfinite(groupY[j]) && std::isfinite(field.queryZ)))
+            query.notFinite |= 1u << j;
     }
     query.Z = lanes::splat(field.queryZ);
     if (field.requestCount == 0) {

@@ -192,8 +192,8 @@ TEST_F(Field3d, AGroupOfDirectionsLeavesEveryBitAsOneByOne)
         state = state * 1103515245u + 12345u;
         return (state >> 8) % count;
     };
-    const float coefficients[] = {1, 0x1p-8f, 0, -1, 3e38f, INFINITY, NAN, 0.7f, -0.3f, 1.9f};
-    const float queries[] = {1, 0, -1, 40, -17, 0.25f};
+    const float coefficients[] = {1, 0x1p-8f, 0, -1, 3e38f, INFINITY, NAN, 0.7f, -0.3f, 0x1p-149f};
+    const float queries[] = {1, 0, -1, 40, 3e38f, 0x1p-149f, INFINITY};
     const double sums[] = {std::pow(1 + 0x1p-24, -8.0), 0, 1e-12, 0x1p-1074, 3.5};
     for (int round = 0; round < 400; round++) {
         viewer.polygonCount = 1 + pick(3);
@@ -209,8 +209,8 @@ TEST_F(Field3d, AGroupOfDirectionsLeavesEveryBitAsOneByOne)
         float X[GroupDirections], Y[GroupDirections];
         for (int i = 0; i < GroupDirections; i++) {
             const int n = first + i;
-            X[i] = queries[pick(6)];
-            Y[i] = pick(2) ? 0 : queries[pick(6)];
+            X[i] = queries[pick(7)];
+            Y[i] = pick(2) ? 0 : queries[pick(7)];
             field.termSums[n] = sums[pick(5)];
             field.sumErrors[n] = pick(2) ? 0 : 1e-20;
             for (int k = 0; k < 3; k++) {
