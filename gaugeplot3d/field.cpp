@@ -5,7 +5,8 @@
 // exchanges its latest copy's term for the new one. Where the term taken out was nearly the whole
 // sum, what is left would be mostly rounding error, so the other copies' terms are summed afresh
 // from their stored values instead; no other gauge is evaluated again. Products, powers and
-// reciprocals are taken in double and rounded where they are stored.
+// reciprocals are taken in double and rounded where they are stored. A band pass serves the
+// requests for a group of directions at once, in lanes, with the bits the scalar code gives.
 #include "field.h"
 
 #include <cmath>
@@ -169,7 +170,7 @@ float sumOfCubes(int k, float queryZ, float queryX, float queryY)
 // A gauge from its sum of cubes.
 float gaugeRoot(float sum) { return float(std::pow(double(sum), 1.0 / GaugeExponent)); }
 
-// ---- Four directions side by side ----
+// ---- Directions side by side ----
 //
 // A band pass serves the requests for GroupDirections directions at once, one direction per lane.
 // Each lane takes exactly the operations, in the same order, that the scalar code above takes for

@@ -65,8 +65,9 @@ void updateField(int n);
 
 // Directions a band pass brings up to date side by side.
 constexpr int GroupDirections = 8;
-// updateField for directions first to first + 7 at once, direction first + i with the query point
-// (queryZ, groupX[i], groupY[i]): every stored value as the four calls in turn would leave it.
+// updateField for directions first to first + GroupDirections - 1 at once, direction first + i with
+// the query point (queryZ, groupX[i], groupY[i]): every stored value as those calls in turn would
+// leave it.
 void updateFieldGroup(int first, const float groupX[], const float groupY[]);
 
 // Sets the inner point of direction n and moves the query point to the outer one, with the field
