@@ -71,15 +71,19 @@ LANES_INLINE Doubles toFloatAndBack(Doubles v)
 }
 
 LANES_INLINE Floats toFloats(Doubles v) { return __builtin_convertvector(v, Floats); }
+// Written lane by lane: GCC 12 makes this one conversion, where __builtin_convertvector converts
+// two halves and joins them.
+LANES_INLINE Doubles toDoubles(Floats v) { return Doubles{v[0], v[1], v[2], v[3]}; }
 
 // Lanes to rows: rows[i] = (a[i], b[i], c[i], 0). Each row is written whole, so that reading it
 // back, in pieces of any size, can take the stored bytes straight from the store.
 LANES_INLINE void storeRows(float rows[Width][4], Floats a, Floats b, Floats c)
 {
+    // Eight shuffles: pairs of lanes interleaved, then halves joined.
     const Floats ab01 = __builtin_shufflevector(a, b, 0, 4, 1, 5);
     const Floats ab23 = __builtin_shufflevector(a, b, 2, 6, 3, 7);
-    const Floats c01 = __builtin_shufflevector(c, Floats{}, 0, 4, 1, 4);
-    const Floats c23 = __builtin_shufflevector(c, Floats{}, 2, 4, 3, 4);
+    const Floats c01 = __builtin_shufflevector(c, Floats{}, 0, 4, 1, 5);
+    const Floats c23 = __builtin_shufflevector(c, Floats{}, 2, 6, 3, 7);
     const Floats row[Width] = {__builtin_shufflevector(ab01, c01, 0, 1, 4, 5),
                                __builtin_shufflevector(ab01, c01, 2, 3, 6, 7),
                                __builtin_shufflevector(ab23, c23, 0, 1, 4, 5),
@@ -108,17 +112,9 @@ LANES_INLINE Mask greater(Doubles a, Doubles b) { return a > b; }
 LANES_INLINE Mask less(Doubles a, Doubles b) { return a < b; }
 LANES_INLINE Mask notAbove(Doubles a, Doubles b) { return a <= b; }
 
-LANES_INLINE Doubles sqrt(Doubles v)
-{
-#if defined(__SSE2__)
-    const Halves h = halves(v);
-    v = __builtin_shufflevector(_mm_sqrt_pd(h.low), _mm_sqrt_pd(h.high), 0, 1, 2, 3);
-#else
-    for (int i = 0; i < Width; i++)
-        v[i] = std::sqrt(v[i]);
-#endif
-    return v;
-}
+// Lane by lane. Built without errno from math functions (-fno-math-errno, which changes no
+// result), GCC makes the four one vector square root, as wide as the function is compiled for.
+LANES_INLINE Doubles sqrt(Doubles v) { return Doubles{std::sqrt(v[0]), std::sqrt(v[1]), std::sqrt(v[2]), std::sqrt(v[3])}; }
 
 // Finite: neither infinite nor NaN.
 LANES_INLINE Mask isFinite(Doubles v) { return notAbove(abs(v), splat(1.7976931348623157e308)); }
@@ -147,18 +143,20 @@ LANES_INLINE FloatMask roundsAlike(Doubles sum)
 }
 
 // a where the mask is set, b elsewhere.
-LANES_INLINE Doubles select(Mask m, Doubles a, Doubles b)
-{
-    return reinterpret_cast<Doubles>((m & reinterpret_cast<Mask>(a)) | (~m & reinterpret_cast<Mask>(b)));
-}
+LANES_INLINE Doubles select(Mask m, Doubles a, Doubles b) { return m ? a : b; }
 
 // The mask as bits, lane i in bit i.
 LANES_INLINE unsigned bits(Mask m)
 {
+#if defined(__SSE2__)
+    const Halves h = halves(reinterpret_cast<Doubles>(m));
+    return unsigned(_mm_movemask_pd(h.low) | _mm_movemask_pd(h.high) << 2);
+#else
     unsigned b = 0;
     for (int i = 0; i < Width; i++)
         b |= m[i] ? 1u << i : 0;
     return b;
+#endif
 }
 
 LANES_INLINE unsigned bits(FloatMask m)
