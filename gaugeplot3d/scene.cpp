@@ -19,22 +19,19 @@ namespace {
 const float lineColor[3] = {0.15f, 0.3f, 0.3f};
 const float highlightColor[3] = {0.6f, 0.3f, 0.3f};  // the active polygon's edges
 
-struct Axis {
-    float from[3];
-    float to[3];
-};
-
-const Axis axes[] = {
+// Each axis from one end to the other.
+const float axisEnds[3][2][3] = {
     {{-0.3f, 0, 0}, {0.3f, 0, 0}},
     {{0, -1.5f, 0}, {0, 1.5f, 0}},
     {{0, 0, -0.3f}, {0, 0, 0.3f}},
 };
 
-// Edge beam from vertex i to vertex j, in scene coordinates (planeZ, planeX, planeY).
-void drawEdge(const Polygon& p, int i, int j, const float color[3])
+// Vertex i of the polygon as a scene point (planeZ, planeX, planeY).
+void setScenePoint(float to[3], const Polygon& p, int i)
 {
-    drawBeam(p.planeZ[i], p.planeX[i], p.planeY[i], p.planeZ[j], p.planeX[j], p.planeY[j],
-             EdgeHalfWidth, color);
+    to[0] = p.planeZ[i];
+    to[1] = p.planeX[i];
+    to[2] = p.planeY[i];
 }
 
 }  // namespace
@@ -58,9 +55,7 @@ void onDisplay()
 
 void drawAxes()
 {
-    for (const Axis& axis : axes)
-        drawBeam(axis.from[0], axis.from[1], axis.from[2], axis.to[0], axis.to[1], axis.to[2],
-                 AxisHalfWidth, lineColor);
+    drawBeams(3, axisEnds, AxisHalfWidth, lineColor);
 }
 
 void drawPolygons()
@@ -70,11 +65,19 @@ void drawPolygons()
     for (int k = 0; k <= last; k++) {
         const Polygon& p = sketch.polygons[k];
         const float* color = k == viewer.activePolygon ? highlightColor : lineColor;
-        const int n = p.vertexCount;
-        for (int i = 1; i < n; i++)
-            drawEdge(p, i, i + 1, color);
-        if (n > 2)
-            drawEdge(p, n, 1, color);  // two vertices make one beam, not a closed pair
+        const int n = std::min(p.vertexCount, VertexSlots - 1);
+        // Edge i runs from vertex i to vertex i + 1, the last one back to vertex 1.
+        float edges[VertexSlots][2][3];
+        int count = 0;
+        for (int i = 1; i < n; i++) {
+            setScenePoint(edges[count][0], p, i);
+            setScenePoint(edges[count++][1], p, i + 1);
+        }
+        if (n > 2) {  // two vertices make one beam, not a closed pair
+            setScenePoint(edges[count][0], p, n);
+            setScenePoint(edges[count++][1], p, 1);
+        }
+        drawBeams(count, edges, EdgeHalfWidth, color);
     }
 }
 

@@ -19,24 +19,152 @@ constexpr double AwayFactor = 0.5;       // corners facing away from the light s
 constexpr double ProbeThreshold = 1e-12;
 constexpr float ProbeY = 0.72f;  // the probe is a float vector, like its random x
 constexpr float ProbeZ = 1.23f;
+constexpr int BeamBatch = 20;    // beams taken together: all edges of a polygon
 
-struct Vec {
-    double x, y, z;
-};
+using lanes::Doubles;
+using lanes::Floats;
+using lanes::Mask;
 
-Vec operator-(const Vec& p, const Vec& q) { return {p.x - q.x, p.y - q.y, p.z - q.z}; }
-Vec operator*(double f, const Vec& p) { return {f * p.x, f * p.y, f * p.z}; }
-double dot(const Vec& p, const Vec& q) { return p.x * q.x + p.y * q.y + p.z * q.z; }
-Vec cross(const Vec& p, const Vec& q)
+// The distance from each of four points, side by side, to the light point.
+LANES_INLINE Doubles lightDistance(Doubles x, Doubles y, Doubles z)
 {
-    return {p.y * q.z - p.z * q.y, p.z * q.x - p.x * q.z, p.x * q.y - p.y * q.x};
+    const Doubles toLightX = lightPoint[0] - x;
+    const Doubles toLightY = lightPoint[1] - y;
+    const Doubles toLightZ = lightPoint[2] - z;
+    return lanes::sqrt(toLightX * toLightX + toLightY * toLightY + toLightZ * toLightZ);
 }
-double length(const Vec& p) { return std::sqrt(dot(p, p)); }
-// Sum of the absolute components; beams are sized by this, not by the Euclidean length.
-double l1Norm(const Vec& p) { return std::fabs(p.x) + std::fabs(p.y) + std::fabs(p.z); }
-Vec point(const float p[3]) { return {p[0], p[1], p[2]}; }
 
-bool isFinite(float x, float y, float z) { return std::isfinite(x) && std::isfinite(y) && std::isfinite(z); }
+// The corner colours of four quads, each with the roundings of that corner of that quad alone;
+// lightLength[i] is the distance of each quad's corner i to the light point.
+LANES_INLINE void shadeCorners(const QuadCorners& corners, const Doubles lightLength[4], const float color[3],
+                               ShadedQuads& quads)
+{
+#pragma GCC unroll 4
+    for (int i = 0; i < 4; i++)
+        lanes::storeRows(quads.corners[i], corners.x[i], corners.y[i], corners.z[i]);
+    // Copied first: the colour rows written below could otherwise be the base colour itself.
+    const Doubles base[3] = {lanes::splat(color[0]), lanes::splat(color[1]), lanes::splat(color[2])};
+    const Doubles ambient[3] = {AmbientShare * base[0], AmbientShare * base[1], AmbientShare * base[2]};
+    Doubles x[4], y[4], z[4];
+#pragma GCC unroll 4
+    for (int i = 0; i < 4; i++) {
+        x[i] = lanes::toDoubles(corners.x[i]);
+        y[i] = lanes::toDoubles(corners.y[i]);
+        z[i] = lanes::toDoubles(corners.z[i]);
+    }
+    // The normal (c2 − c0) × (c3 − c2), not normalised: it points to the side from which the
+    // outline runs counter-clockwise.
+    const Doubles px = x[2] - x[0], py = y[2] - y[0], pz = z[2] - z[0];
+    const Doubles qx = x[3] - x[2], qy = y[3] - y[2], qz = z[3] - z[2];
+    const Doubles normalX = py * qz - pz * qy;
+    const Doubles normalY = pz * qx - px * qz;
+    const Doubles normalZ = px * qy - py * qx;
+    const Doubles normalLength = lanes::sqrt(normalX * normalX + normalY * normalY + normalZ * normalZ);
+
+#pragma GCC unroll 4
+    for (int i = 0; i < 4; i++) {
+        const Doubles toLightX = lightPoint[0] - x[i];
+        const Doubles toLightY = lightPoint[1] - y[i];
+        const Doubles toLightZ = lightPoint[2] - z[i];
+        Doubles cosine = (normalX * toLightX + normalY * toLightY + normalZ * toLightZ) / (normalLength * lightLength[i]);
+        // A collinear outline or a corner on the light point has no direction to shade by.
+        cosine = lanes::select(lanes::isFinite(cosine), cosine, lanes::splat(0));
+        cosine = lanes::select(lanes::less(cosine, lanes::splat(0)), AwayFactor * lanes::abs(cosine), cosine);
+
+        // Not clamped: up to 1.1 times the colour, which GL clamps. Rows are written whole, so that
+        // glColor3fv reading one back is served from the store.
+        lanes::storeRows(quads.colors[i], lanes::toFloats(ambient[0] + cosine * base[0]),
+                         lanes::toFloats(ambient[1] + cosine * base[1]), lanes::toFloats(ambient[2] + cosine * base[2]));
+    }
+}
+
+// Something of corner i of a beam's four faces, face f in lane f, from the same of the corners
+// around A (A+s, A+t, A−s, A−t) and around B (the same, lanes 4 to 7 of the shuffles).
+template <class Lanes>
+LANES_INLINE void faceCorners(Lanes atA, Lanes atB, Lanes corner[4])
+{
+    corner[0] = __builtin_shufflevector(atA, atB, 0, 0, 2, 2);
+    corner[1] = __builtin_shufflevector(atA, atB, 1, 3, 6, 6);
+    corner[2] = __builtin_shufflevector(atA, atB, 4, 4, 3, 1);
+    corner[3] = __builtin_shufflevector(atA, atB, 5, 7, 7, 5);
+}
+
+// One beam's faces, corners and colours, from its ends a and b and cross-section vectors s and t.
+// The cross-section is the quad s, t, −s, −t; faces 1 and 4 face the axis, 2 and 3 away from it:
+//   face 1: A+s, A+t, B+s, B+t      face 2: A+s, A−t, B+s, B−t
+//   face 3: A−s, B−s, A−t, B−t      face 4: A−s, B−s, A+t, B+t
+// Each of the eight corners is end + fs·s + ft·t, taken once for the faces that share it.
+LANES_INLINE void shadeBeam(const double a[3], const double b[3], const double s[3], const double t[3],
+                            const float color[3], ShadedQuads& faces)
+{
+    const Doubles fs = {1, 0, -1, 0};  // the ends' corners +s, +t, −s, −t side by side
+    const Doubles ft = {0, 1, 0, -1};
+    Floats atA[3], atB[3];
+    for (int k = 0; k < 3; k++) {
+        atA[k] = lanes::toFloats(a[k] + fs * s[k] + ft * t[k]);
+        atB[k] = lanes::toFloats(b[k] + fs * s[k] + ft * t[k]);
+    }
+    QuadCorners corners;
+    faceCorners(atA[0], atB[0], corners.x);
+    faceCorners(atA[1], atB[1], corners.y);
+    faceCorners(atA[2], atB[2], corners.z);
+    // Each corner's distance to the light is taken once, for both faces that share it.
+    const Doubles lengthA = lightDistance(lanes::toDoubles(atA[0]), lanes::toDoubles(atA[1]), lanes::toDoubles(atA[2]));
+    const Doubles lengthB = lightDistance(lanes::toDoubles(atB[0]), lanes::toDoubles(atB[1]), lanes::toDoubles(atB[2]));
+    Doubles lightLength[4];
+    faceCorners(lengthA, lengthB, lightLength);
+    shadeCorners(corners, lightLength, color, faces);
+}
+
+// The cross-section vectors s and t of four beams side by side, lane j beam j, from their ends a
+// and b; inUse has bit j set for each lane that holds a beam. Each beam that can be oriented draws
+// its generator value, in lane order. Gives the beams to draw, bit j for lane j.
+LANES_INLINE unsigned crossSections(const Doubles a[3], const Doubles b[3], unsigned inUse, float halfWidth,
+                                    Doubles s[3], Doubles t[3])
+{
+    const Mask finite = lanes::isFinite(a[0]) & lanes::isFinite(a[1]) & lanes::isFinite(a[2]) &
+                        lanes::isFinite(b[0]) & lanes::isFinite(b[1]) & lanes::isFinite(b[2]);
+    const Doubles dx = b[0] - a[0], dy = b[1] - a[1], dz = b[2] - a[2];
+
+    // |r·dx + rest| is largest at an end of 0..RandomMax; if it is too small at both, no value
+    // of the generator can orient the beam (every zero-length segment is among these).
+    const Doubles rest = double(ProbeY) * dy + double(ProbeZ) * dz;
+    const Mask hopeless = lanes::less(lanes::abs(rest), lanes::splat(ProbeThreshold)) &
+                          lanes::less(lanes::abs(double(RandomMax) * dx + rest), lanes::splat(ProbeThreshold));
+    const unsigned oriented = inUse & lanes::bits(finite & ~hopeless);
+    double probeX[4] = {};
+#pragma GCC unroll 4
+    for (int j = 0; j < 4; j++)
+        if (oriented & (1u << j))
+            probeX[j] = double(float(probeValue(dx[j], rest[j])));
+    const Doubles rx = lanes::make(probeX[0], probeX[1], probeX[2], probeX[3]);
+
+    // s = d × (r, ProbeY, ProbeZ), scaled to L1 norm 1.
+    Doubles sx = dy * double(ProbeZ) - dz * double(ProbeY);
+    Doubles sy = dz * rx - dx * double(ProbeZ);
+    Doubles sz = dx * double(ProbeY) - dy * rx;
+    const Doubles sNorm = lanes::abs(sx) + lanes::abs(sy) + lanes::abs(sz);
+    // A probe parallel to the segment leaves s without a direction.
+    unsigned drawn = oriented & lanes::bits(lanes::greater(sNorm, lanes::splat(0)) & lanes::isFinite(sNorm));
+    const Doubles inverse = 1.0 / sNorm;
+    sx = inverse * sx;
+    sy = inverse * sy;
+    sz = inverse * sz;
+    // t = d × s, scaled to L1 norm halfWidth; then s to halfWidth too.
+    const Doubles tx = dy * sz - dz * sy;
+    const Doubles ty = dz * sx - dx * sz;
+    const Doubles tz = dx * sy - dy * sx;
+    const Doubles tNorm = lanes::abs(tx) + lanes::abs(ty) + lanes::abs(tz);
+    drawn &= lanes::bits(lanes::greater(tNorm, lanes::splat(0)) & lanes::isFinite(tNorm));
+    const Doubles scale = double(halfWidth) / tNorm;
+    t[0] = scale * tx;
+    t[1] = scale * ty;
+    t[2] = scale * tz;
+    s[0] = double(halfWidth) * sx;
+    s[1] = double(halfWidth) * sy;
+    s[2] = double(halfWidth) * sz;
+    return drawn;
+}
 
 }  // namespace
 
@@ -55,132 +183,97 @@ int probeValue(double dx, double rest)
     return r;
 }
 
-namespace {
-
-// The corner colours of one quad, a row per corner padded to four floats: the four corners side by
-// side, lane i corner i, each with the roundings of one corner alone.
-LANES_INLINE void shadeCorners(const float corners[4][3], const float color[3], float colors[4][4])
+LANES_DISPATCH
+void shadeQuads(const QuadCorners& corners, const Doubles lightLength[4], const float color[3], ShadedQuads& quads)
 {
-    const Vec c0 = point(corners[0]), c2 = point(corners[2]), c3 = point(corners[3]);
-    // Not normalised: points to the side from which the outline runs counter-clockwise.
-    const Vec normal = cross(c2 - c0, c3 - c2);
-    const double normalLength = length(normal);
-
-    using lanes::Doubles;
-    const Doubles x = lanes::make(corners[0][0], corners[1][0], corners[2][0], corners[3][0]);
-    const Doubles y = lanes::make(corners[0][1], corners[1][1], corners[2][1], corners[3][1]);
-    const Doubles z = lanes::make(corners[0][2], corners[1][2], corners[2][2], corners[3][2]);
-    const Doubles toLightX = lightPoint[0] - x;
-    const Doubles toLightY = lightPoint[1] - y;
-    const Doubles toLightZ = lightPoint[2] - z;
-    const Doubles toLightLength = lanes::sqrt(toLightX * toLightX + toLightY * toLightY + toLightZ * toLightZ);
-    Doubles cosine = (normal.x * toLightX + normal.y * toLightY + normal.z * toLightZ) / (normalLength * toLightLength);
-    // A collinear outline or a corner on the light point has no direction to shade by.
-    cosine = lanes::select(lanes::isFinite(cosine), cosine, lanes::splat(0));
-    cosine = lanes::select(lanes::less(cosine, lanes::splat(0)), AwayFactor * lanes::abs(cosine), cosine);
-
-    // Not clamped: up to 1.1 times the colour, which GL clamps. Rows are written whole, so that
-    // glColor3fv reading one back is served from the store.
-    lanes::Floats component[3];
-    for (int j = 0; j < 3; j++)
-        component[j] = lanes::toFloats(AmbientShare * color[j] + cosine * double(color[j]));
-    lanes::storeRows(colors, component[0], component[1], component[2]);
+    shadeCorners(corners, lightLength, color, quads);
 }
-
-void outlineQuad(const float corners[4][3], const float colors[4][4])
-{
-    static const int outline[4] = {0, 2, 3, 1};
-    glBegin(GL_POLYGON);
-    for (int i : outline) {
-        glColor3fv(colors[i]);
-        glVertex3fv(corners[i]);
-    }
-    glEnd();
-}
-
-}  // namespace
 
 LANES_DISPATCH
+void measureLight(PointLanes& points)
+{
+    points.lightDistance = lightDistance(lanes::toDoubles(points.x), lanes::toDoubles(points.y), lanes::toDoubles(points.z));
+}
+
+void outlineQuads(const ShadedQuads& quads, int count)
+{
+    // Corners in the order c0, c2, c3, c1, written out and unrolled: each row's address is then a
+    // constant offset from the quads'.
+#pragma GCC unroll 4
+    for (int q = 0; q < QuadLanes; q++) {
+        if (q >= count)
+            break;
+        glBegin(GL_POLYGON);
+        glColor3fv(quads.colors[0][q]);
+        glVertex3fv(quads.corners[0][q]);
+        glColor3fv(quads.colors[2][q]);
+        glVertex3fv(quads.corners[2][q]);
+        glColor3fv(quads.colors[3][q]);
+        glVertex3fv(quads.corners[3][q]);
+        glColor3fv(quads.colors[1][q]);
+        glVertex3fv(quads.corners[1][q]);
+        glEnd();
+    }
+}
+
 void drawShadedQuad(const float corners[4][3], const float color[3])
 {
-    float colors[4][4];
-    shadeCorners(corners, color, colors);
-    outlineQuad(corners, colors);
+    QuadCorners quad;  // the quad in every lane
+    lanes::Doubles lightLength[4];
+    for (int i = 0; i < 4; i++) {
+        const float* c = corners[i];
+        PointLanes corner = {{c[0], c[0], c[0], c[0]}, {c[1], c[1], c[1], c[1]}, {c[2], c[2], c[2], c[2]}, {}};
+        measureLight(corner);
+        quad.x[i] = corner.x;
+        quad.y[i] = corner.y;
+        quad.z[i] = corner.z;
+        lightLength[i] = corner.lightDistance;
+    }
+    ShadedQuads quads;
+    shadeQuads(quad, lightLength, color, quads);
+    outlineQuads(quads, 1);
 }
 
-// Every quad's shading is taken before any is drawn: the quads' chains of square roots and
-// divisions are independent and overlap, where GL calls in between would keep them apart.
-LANES_DISPATCH
-void drawShadedQuads(int count, const float (*quads)[4][3], const float color[3])
-{
-    float colors[MaxQuads][4][4];
-    for (int q = 0; q < count && q < MaxQuads; q++)
-        shadeCorners(quads[q], color, colors[q]);
-    for (int q = 0; q < count && q < MaxQuads; q++)
-        outlineQuad(quads[q], colors[q]);
-}
-
-LANES_DISPATCH
 void drawBeam(float ax, float ay, float az, float bx, float by, float bz, float halfWidth,
               const float color[3])
 {
-    if (!isFinite(ax, ay, az) || !isFinite(bx, by, bz))
-        return;
-    const Vec a = {ax, ay, az};
-    const Vec b = {bx, by, bz};
-    const Vec d = b - a;
+    const float ends[1][2][3] = {{{ax, ay, az}, {bx, by, bz}}};
+    drawBeams(1, ends, halfWidth, color);
+}
 
-    // |r·dx + rest| is largest at an end of 0..RandomMax; if it is too small at both, no value
-    // of the generator can orient the beam (every zero-length segment is among these).
-    const double rest = ProbeY * d.y + ProbeZ * d.z;
-    if (std::fmax(std::fabs(rest), std::fabs(RandomMax * d.x + rest)) < ProbeThreshold)
-        return;
-    const Vec probe = {double(float(probeValue(d.x, rest))), ProbeY, ProbeZ};
-
-    Vec s = cross(d, probe);
-    const double sNorm = l1Norm(s);
-    if (!(sNorm > 0) || !std::isfinite(sNorm))
-        return;  // probe parallel to the segment
-    s = (1.0 / sNorm) * s;
-    Vec t = cross(d, s);
-    const double tNorm = l1Norm(t);
-    if (!(tNorm > 0) || !std::isfinite(tNorm))
-        return;
-    t = (halfWidth / tNorm) * t;
-    s = double(halfWidth) * s;
-
-    // The cross-section is the quad s, t, -s, -t; faces 1 and 4 face the axis, 2 and 3 away from it.
-    // Each face's four corners are taken side by side: corner i = end + fs[i]·s + ft[i]·t.
-    struct FaceCorners {
-        bool atB[4];
-        double fs[4];
-        double ft[4];
-    };
-    static const FaceCorners faceCorners[4] = {
-        {{false, false, true, true}, {1, 0, 1, 0}, {0, 1, 0, 1}},
-        {{false, false, true, true}, {1, 0, 1, 0}, {0, -1, 0, -1}},
-        {{false, true, false, true}, {-1, -1, 0, 0}, {0, 0, -1, -1}},
-        {{false, true, false, true}, {-1, -1, 0, 0}, {0, 0, 1, 1}},
-    };
-    using lanes::Doubles;
-    const double ends[3][2] = {{a.x, b.x}, {a.y, b.y}, {a.z, b.z}};
-    const double sides[3] = {s.x, s.y, s.z};
-    const double tops[3] = {t.x, t.y, t.z};
-    float faces[4][4][3];
-    for (int f = 0; f < 4; f++) {
-        const FaceCorners& c = faceCorners[f];
-        const Doubles fs = lanes::load(c.fs);
-        const Doubles ft = lanes::load(c.ft);
-        for (int k = 0; k < 3; k++) {
-            const double* end = ends[k];
-            const Doubles from = lanes::make(end[c.atB[0]], end[c.atB[1]], end[c.atB[2]], end[c.atB[3]]);
-            const lanes::Floats corner = lanes::toFloats(from + fs * sides[k] + ft * tops[k]);
-            for (int i = 0; i < 4; i++)
-                faces[f][i][k] = corner[i];
+LANES_DISPATCH
+void drawBeams(int count, const float (*ends)[2][3], float halfWidth, const float color[3])
+{
+    for (int first = 0; first < count; first += BeamBatch) {
+        const int batch = count - first < BeamBatch ? count - first : BeamBatch;
+        ShadedQuads beams[BeamBatch];
+        int shaded = 0;
+        for (int j = 0; j < batch; j += 4) {
+            // Four beams side by side; lanes past the batch repeat its last beam and are not in use.
+            const int left = batch - j;
+            const unsigned inUse = left >= 4 ? 0xFu : (1u << left) - 1;
+            const float(*beam[4])[3];
+            for (int l = 0; l < 4; l++)
+                beam[l] = ends[first + j + (l < left ? l : left - 1)];
+            Doubles a[3], b[3], s[3], t[3];
+            for (int k = 0; k < 3; k++) {
+                a[k] = lanes::make(beam[0][0][k], beam[1][0][k], beam[2][0][k], beam[3][0][k]);
+                b[k] = lanes::make(beam[0][1][k], beam[1][1][k], beam[2][1][k], beam[3][1][k]);
+            }
+            const unsigned drawn = crossSections(a, b, inUse, halfWidth, s, t);
+            for (int l = 0; l < 4; l++) {
+                if (!(drawn & (1u << l)))
+                    continue;
+                const double beamA[3] = {a[0][l], a[1][l], a[2][l]};
+                const double beamB[3] = {b[0][l], b[1][l], b[2][l]};
+                const double beamS[3] = {s[0][l], s[1][l], s[2][l]};
+                const double beamT[3] = {t[0][l], t[1][l], t[2][l]};
+                shadeBeam(beamA, beamB, beamS, beamT, color, beams[shaded++]);
+            }
         }
+        for (int j = 0; j < shaded; j++)
+            outlineQuads(beams[j], QuadLanes);
     }
-
-    drawShadedQuads(4, faces, color);
 }
 
 }  // namespace gaugeplot3d
