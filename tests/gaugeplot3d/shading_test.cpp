@@ -1,4 +1,6 @@
 // gaugeplot3d shaded primitives: corner shading from the light point, the generator, and beams.
+#include <cstring>
+
 #include "fixture.h"
 
 namespace gaugeplot3d {
@@ -153,6 +155,38 @@ TEST_F(Viewer3d, BeamsThatCannotBeOrientedDrawNothing)
     drawBeam(0, 0, 0, 41, 0.72f, 1.23f, 0.01f, color);
     EXPECT_EQ(recording.primitiveCount, 0);
     EXPECT_EQ(recording.nonFinite, 0);
+}
+
+TEST_F(Viewer3d, BeamsDrawnTogetherMatchEachDrawnAlone)
+{
+    // Beams that draw nothing among good ones, in groups of four and past one batch of twenty.
+    constexpr int Count = 23;
+    float ends[Count][2][3];
+    for (int j = 0; j < Count; j++) {
+        const float edge[2][3] = {{0, 0.1f * j, -0.05f * j}, {0, 0.3f - 0.02f * j, 0.2f + 0.01f * j}};
+        std::memcpy(ends[j], edge, sizeof edge);
+    }
+    ends[1][1][1] = ends[1][0][1], ends[1][1][2] = ends[1][0][2];  // zero length
+    ends[6][0][0] = NAN;
+    const float noProbe[2][3] = {{0, 1.23f, 0}, {0, 0, 0.72f}};  // 0.72·dy + 1.23·dz = 0, dx = 0
+    std::memcpy(ends[9], noProbe, sizeof noProbe);
+    ends[21][1][2] = INFINITY;
+    const float color[3] = {0.6f, 0.3f, 0.3f};
+
+    drawBeams(Count, ends, EdgeHalfWidth, color);
+    static fakegl::Vertex together[fakegl::MaxVertices];
+    const int vertexCount = recording.vertexCount;
+    std::memcpy(together, recording.vertices, sizeof together);
+    const std::uint32_t stateTogether = shading.randomState;
+
+    fakegl::clearFrame();
+    shading = ShadingState();
+    for (const auto& e : ends)
+        drawBeam(e[0][0], e[0][1], e[0][2], e[1][0], e[1][1], e[1][2], EdgeHalfWidth, color);
+    EXPECT_EQ(shading.randomState, stateTogether);
+    ASSERT_EQ(recording.vertexCount, 16 * (Count - 4));
+    ASSERT_EQ(vertexCount, recording.vertexCount);
+    EXPECT_EQ(std::memcmp(together, recording.vertices, vertexCount * sizeof together[0]), 0);
 }
 
 }  // namespace
