@@ -84,26 +84,11 @@ void buildScene3d(int polygons, int vertices, double lastScale)
 void fieldPass3d(float (*outer)[2])
 {
     using namespace gaugeplot3d;
-    field.queryZ = 0;
-    for (int first = 0; first < BandDirections; first += GroupDirections) {
-        float groupX[GroupDirections], groupY[GroupDirections];
-        for (int i = 0; i < GroupDirections; i++) {
-            int x, y;
-            bandDirection(first + i, &x, &y);
-            groupX[i] = float(x);
-            groupY[i] = float(y);
-        }
-        if (viewer.fieldDirty)
-            updateFieldGroup(first, groupX, groupY);
-        for (int i = 0; i < GroupDirections; i++) {
-            const int n = first + i;
-            field.queryX = groupX[i];
-            field.queryY = groupY[i];
-            placeLevelPoints(n);
-            if (outer) {
-                outer[n][0] = field.queryX;
-                outer[n][1] = field.queryY;
-            }
+    sampleLevelRing();
+    if (outer) {
+        for (int n = 0; n < BandDirections; n++) {
+            outer[n][0] = band.outerPoints[n][1];  // scene (x, y, z) is (queryZ, queryX, queryY)
+            outer[n][1] = band.outerPoints[n][2];
         }
     }
     clearRequests();

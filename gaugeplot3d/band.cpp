@@ -80,7 +80,7 @@ void bandDirection(int n, int* x, int* y)
     }
 }
 
-void drawLevelBand()
+void sampleLevelRing()
 {
     // With a request pending, the field is brought up to date a group of directions at a time.
     static_assert(BandDirections % GroupDirections == 0, "the band's directions fill whole groups");
@@ -104,6 +104,11 @@ void drawLevelBand()
             setPoint(band.innerPoints[n], field.innerZ, field.innerX, field.innerY);
         }
     }
+}
+
+void drawLevelBand()
+{
+    sampleLevelRing();
 
     // Each direction's points are moved and measured once, for both segments that share them; a
     // segment with a point that is not finite is left out. Segments are shaded a batch at a time

@@ -19,8 +19,10 @@ extern BandState band;
 // Direction n of the band walk, as an integer point (x, y) of the plane.
 void bandDirection(int n, int* x, int* y);
 
-// Samples the level ring (bringing the field value up to date on the way), draws the band's 1280
-// faces and clears the field requests.
+// Samples the level ring into outerPoints and innerPoints, bringing the field value up to date on
+// the way; the requests stay pending.
+void sampleLevelRing();
+// Samples the level ring, draws the band's 1280 faces and clears the field requests.
 void drawLevelBand();
 
 }  // namespace gaugeplot3d
