@@ -145,17 +145,23 @@ LANES_INLINE FloatMask roundsAlike(Doubles sum)
 // a where the mask is set, b elsewhere.
 LANES_INLINE Doubles select(Mask m, Doubles a, Doubles b) { return m ? a : b; }
 
-// The mask as bits, lane i in bit i.
+// The mask as bits, lane i in bit i: lane by lane where there is no movemask.
+template <class AnyMask>
+LANES_INLINE unsigned bitsOneByOne(AnyMask m)
+{
+    unsigned b = 0;
+    for (int i = 0; i < Width; i++)
+        b |= m[i] ? 1u << i : 0;
+    return b;
+}
+
 LANES_INLINE unsigned bits(Mask m)
 {
 #if defined(__SSE2__)
     const Halves h = halves(reinterpret_cast<Doubles>(m));
     return unsigned(_mm_movemask_pd(h.low) | _mm_movemask_pd(h.high) << 2);
 #else
-    unsigned b = 0;
-    for (int i = 0; i < Width; i++)
-        b |= m[i] ? 1u << i : 0;
-    return b;
+    return bitsOneByOne(m);
 #endif
 }
 
@@ -164,10 +170,7 @@ LANES_INLINE unsigned bits(FloatMask m)
 #if defined(__SSE2__)
     return unsigned(_mm_movemask_ps(reinterpret_cast<__m128>(m)));
 #else
-    unsigned b = 0;
-    for (int i = 0; i < Width; i++)
-        b |= m[i] ? 1u << i : 0;
-    return b;
+    return bitsOneByOne(m);
 #endif
 }
 
