@@ -63,10 +63,54 @@ LANES_INLINE Doubles abs(Doubles v)
     return reinterpret_cast<Doubles>(reinterpret_cast<Mask>(v) & magnitude);
 }
 
-// The float nearest each lane (round to nearest even, as a cast does), back in double.
+// ---- Roundings to float that every build keeps ----
+//
+// Where a value is kept as a float and then takes part in double arithmetic again, its rounding is
+// part of the result. GCC 12 at -O3 (its SLP vectorizer, MinGW's GCC too) can drop a rounding whose
+// float is widened straight away, dividing two edges at a time by the unrounded doubles, so that
+// results depend on the optimisation level. A value passed through opaque() is handed back by an
+// empty asm statement: the compiler must take the bits it holds as they are, so the rounding before
+// it stays. On x86-64 and AArch64 the value stays in its register and no instruction is emitted;
+// WebAssembly has no vector registers for asm, so vectors go lane by lane there.
+#if defined(__GNUC__) && defined(__x86_64__)
+#define LANES_FLOAT_REGISTER "+x"
+#elif defined(__GNUC__) && defined(__aarch64__)
+#define LANES_FLOAT_REGISTER "+w"
+#elif defined(__GNUC__) && defined(__wasm__)
+#define LANES_SCALAR_REGISTER "+r"
+#endif
+
+LANES_INLINE float opaque(float f)
+{
+#if defined(LANES_FLOAT_REGISTER)
+    __asm__("" : LANES_FLOAT_REGISTER(f));
+#elif defined(LANES_SCALAR_REGISTER)
+    __asm__("" : LANES_SCALAR_REGISTER(f));
+#else
+    volatile float kept = f;
+    f = kept;
+#endif
+    return f;
+}
+
+LANES_INLINE Floats opaque(Floats v)
+{
+#if defined(LANES_FLOAT_REGISTER)
+    __asm__("" : LANES_FLOAT_REGISTER(v));
+#else
+    for (int i = 0; i < Width; i++)
+        v[i] = opaque(float(v[i]));
+#endif
+    return v;
+}
+
+// The float nearest x (round to nearest even, as a cast does), for a float that is used again.
+LANES_INLINE float roundToFloat(double x) { return opaque(static_cast<float>(x)); }
+
+// The float nearest each lane, back in double.
 LANES_INLINE Doubles toFloatAndBack(Doubles v)
 {
-    const Floats f = __builtin_convertvector(v, Floats);
+    const Floats f = opaque(__builtin_convertvector(v, Floats));
     return Doubles{f[0], f[1], f[2], f[3]};
 }
 

@@ -6,6 +6,7 @@
 
 #include <GL/glut.h>
 
+#include "lanes.h"
 #include "polygons.h"
 #include "viewer.h"
 
@@ -71,7 +72,7 @@ void printPolygon(int polygon)
         int t = s < last ? s + 1 : 1;
         double xs = p.relX[s], ys = p.relY[s];
         double xt = p.relX[t], yt = p.relY[t];
-        double d = static_cast<float>(xs * yt - xt * ys);
+        double d = lanes::roundToFloat(xs * yt - xt * ys);
         // Divided and multiplied back: the coordinate differences, or NaN where D is 0.
         std::printf("%7.2f %7.2f %7.2f\n", 0.0, ((xs - xt) / d) * d, ((yt - ys) / d) * d);
     }

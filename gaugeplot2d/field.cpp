@@ -52,7 +52,7 @@ __attribute__((noinline)) void stepsByPow(double next[], const double sum[], con
         if (!(mask & (1u << i)))
             continue;
         const double power = std::pow(value[i], exponent);
-        next[i] = static_cast<float>(sum[i] + (reciprocal ? 1.0 / power : power));
+        next[i] = lanes::roundToFloat(sum[i] + (reciprocal ? 1.0 / power : power));
     }
 }
 
@@ -140,7 +140,7 @@ LANES_INLINE void gaugeLanes(const Polygon& polygon, const Doubles X[Groups], co
     gauge[1] = sum1;
     for (int g = 0; g < Groups; g++)
         for (int i = 0; i < lanes::Width; i++)
-            gauge[g][i] = static_cast<float>(std::pow(std::fabs(gauge[g][i]), 1.0 / exponent));
+            gauge[g][i] = lanes::roundToFloat(std::pow(std::fabs(gauge[g][i]), 1.0 / exponent));
 }
 
 }  // namespace
@@ -238,9 +238,9 @@ float addPower(float sum, float value, float p)
         double square = base * base;
         double total = sum + square * square * square;
         if (roundsAlike(total))
-            return static_cast<float>(total);
+            return lanes::roundToFloat(total);
     }
-    return static_cast<float>(sum + std::pow(base, exponent));
+    return lanes::roundToFloat(sum + std::pow(base, exponent));
 }
 
 void bandDirection(int n, int* x, int* y)
@@ -283,7 +283,7 @@ void polygonGauge(int k, float p)
         // An edge through the centre bounds nothing around it: it adds nothing to the gauge.
         if (!std::isfinite(e))
             e = 0;
-        float value = static_cast<float>((e + std::fabs(e)) * 0.5);
+        float value = lanes::roundToFloat((e + std::fabs(e)) * 0.5);
         if (value == 0)
             continue;  // a positive e below the smallest float
         gauge = addPower(gauge, value, p);
@@ -301,7 +301,7 @@ void fieldLevelPoints(float p)
         if (store.polygons[i].lastVertex < 1)
             continue;  // fewer than two vertices: no part in the field
         polygonGauge(i, p);
-        sum = static_cast<float>(sum + 1.0 / std::pow(std::fabs(double(store.polygons[i].gauge)), exponent));
+        sum = lanes::roundToFloat(sum + 1.0 / std::pow(std::fabs(double(store.polygons[i].gauge)), exponent));
     }
     // With no polygon the sum is 0 and F infinite: both level points fall on the centre.
     // A gauge of 0 makes the sum infinite and F 0: that direction's level points are not finite.

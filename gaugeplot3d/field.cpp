@@ -239,8 +239,9 @@ LANES_INLINE void polygonGauges(int k, int first, const Query& query)
     for (int j = 0; j < GroupDirections; j++) {
         const int s = j / lanes::Width, i = j % lanes::Width;
         const float sum = again & (1u << j)
-                              ? sumOfCubes(k, float(query.Z[i]), float(query.X[s][i]), float(query.Y[s][i]))
-                              : float(gauge[s][i]);
+                              ? sumOfCubes(k, lanes::roundToFloat(query.Z[i]), lanes::roundToFloat(query.X[s][i]),
+                                           lanes::roundToFloat(query.Y[s][i]))
+                              : lanes::roundToFloat(gauge[s][i]);
         line.gauges[first + j] = gaugeRoot(sum);
     }
     line.gauge = line.gauges[first + GroupDirections - 1];
@@ -339,9 +340,9 @@ float addCube(float gauge, double positive)
     if (positive == 0 || (positive > 0x1p-300 && positive < 0x1p300)) {
         const double total = gauge + positive * positive * positive;
         if (lanes::roundsAlike(total))
-            return static_cast<float>(total);
+            return lanes::roundToFloat(total);
     }
-    return static_cast<float>(gauge + std::pow(positive, GaugeExponent));
+    return lanes::roundToFloat(gauge + std::pow(positive, GaugeExponent));
 }
 
 double fieldTerm(double x)

@@ -136,7 +136,7 @@ LANES_INLINE unsigned crossSections(const Doubles a[3], const Doubles b[3], unsi
 #pragma GCC unroll 4
     for (int j = 0; j < 4; j++)
         if (oriented & (1u << j))
-            probeX[j] = double(float(probeValue(dx[j], rest[j])));
+            probeX[j] = lanes::roundToFloat(probeValue(dx[j], rest[j]));
     const Doubles rx = lanes::make(probeX[0], probeX[1], probeX[2], probeX[3]);
 
     // s = d × (r, ProbeY, ProbeZ), scaled to L1 norm 1.

@@ -10,6 +10,7 @@
 #include <GL/glut.h>
 
 #include "field.h"
+#include "lanes.h"
 #include "viewer.h"
 
 namespace gaugeplot3d {
@@ -72,7 +73,7 @@ void computeEdgeLines(int polygon)
     for (int i = 1; i <= n; i++) {
         int j = i < n ? i + 1 : 1;
         // Zero for an edge through the origin or with coincident vertices: stored as IEEE gives it.
-        float m = float(double(p.planeX[i]) * p.planeY[j] - double(p.planeX[j]) * p.planeY[i]);
+        float m = lanes::roundToFloat(double(p.planeX[i]) * p.planeY[j] - double(p.planeX[j]) * p.planeY[i]);
         line.a[i] = float((double(p.planeY[j]) - p.planeY[i]) / m);
         line.b[i] = float((double(p.planeX[i]) - p.planeX[j]) / m);
         line.c[i] = 0;

@@ -170,6 +170,35 @@ TEST_F(Sketch3d, SquareGetsOneEdgeLinePerSide)
     }
 }
 
+// Each edge divides by m rounded to a float, in every build: an optimised build once divided some
+// edges of polygons of 4, 8, 12 and 16 vertices by the unrounded double, one unit off in a or b.
+TEST_F(Sketch3d, EdgeLinesDivideByTheRoundedDeterminantInEveryEdge)
+{
+    int edges = 0;
+    for (int count : {4, 8, 12, 16}) {
+        for (int trial = 0; trial < 50; trial++) {
+            Polygon& p = sketch.polygons[0];
+            p.vertexCount = count;
+            for (int i = 1; i <= count; i++) {
+                p.planeX[i] = float((i * 37 + trial * 11) % 101) / 7.0f - 5;
+                p.planeY[i] = float((i * 53 + trial * 29) % 97) / 3.0f - 12;
+            }
+            computeEdgeLines(0);
+            for (int i = 1; i <= count; i++) {
+                const int j = i < count ? i + 1 : 1;
+                // volatile: this reference rounds m whatever the optimiser does.
+                volatile float m = float(double(p.planeX[i]) * p.planeY[j] - double(p.planeX[j]) * p.planeY[i]);
+                ASSERT_EQ(sketch.edgeLines[0].a[i], float((double(p.planeY[j]) - p.planeY[i]) / m))
+                    << count << " vertices, trial " << trial << ", edge " << i;
+                ASSERT_EQ(sketch.edgeLines[0].b[i], float((double(p.planeX[i]) - p.planeX[j]) / m))
+                    << count << " vertices, trial " << trial << ", edge " << i;
+                edges++;
+            }
+        }
+    }
+    EXPECT_EQ(edges, 50 * (4 + 8 + 12 + 16));
+}
+
 TEST_F(Sketch3d, DegenerateEdgesKeepWhatIEEEGives)
 {
     setPolygon(0, {{1, 0}, {-1, 0}});  // a line through the origin
