@@ -42,7 +42,7 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
   /usr/lib/wine/wineserver64 -w
 fi
-# The pinned results, left by Linux for Windows to compare with (a unit or two in the last place).
+# The pinned results, left by Linux for Windows to compare with when a checksum differs.
 mkdir -p build/pinned-streams
 for viewer in gaugeplot2d gaugeplot3d; do
   GAUGEPLOT_PINNED_STREAMS=$PWD/build/pinned-streams "build/tests/${viewer}_tests" --gtest_filter='*Unchanged*' >/dev/null
