@@ -26,8 +26,9 @@ set(CPACK_NSIS_MUI_UNIICON ${GAUGEPLOT_INSTALLER_ICON})
 set(CPACK_NSIS_INSTALLED_ICON_NAME gaugeplot3d.exe)
 # The uninstall entry's key, named here (it is CPack's default) because the size goes there too.
 set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY "${PROJECT_NAME} ${PROJECT_VERSION}")
-# CPack's template writes no size: the installer's files in KiB, as NSIS counted them, which is
-# what "Apps & features" shows. Section 0 is CPack's one section holding every file.
+# CPack's template writes no size: the installed files in KiB as NSIS counted them when it made
+# the installer (all but the uninstaller it writes beside them), which "Apps & features" shows.
+# Section 0 is CPack's one section holding every file.
 set(CPACK_NSIS_EXTRA_INSTALL_COMMANDS "
   SectionGetSize 0 $0
   WriteRegDWORD SHCTX 'Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\${CPACK_PACKAGE_INSTALL_REGISTRY_KEY}' 'EstimatedSize' $0")

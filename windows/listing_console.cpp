@@ -46,12 +46,15 @@ void pointStandardOutputAt(HANDLE h)
     int fd = _open_osfhandle(reinterpret_cast<intptr_t>(h), _O_TEXT | _O_WRONLY);
     if (fd < 0)
         return;
-    // A program started without standard output may have a stream with no descriptor behind it.
-    if (_fileno(stdout) < 0 && std::freopen("NUL", "w", stdout) == nullptr)
-        return;
-    _dup2(fd, _fileno(stdout));
+    _dup2(fd, 1);
     _close(fd);
-    SetStdHandle(STD_OUTPUT_HANDLE, reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stdout))));
+    // Started without standard output, the stream may have been given the descriptor -2, which
+    // freopen refuses (Wine's msvcrt does this, as Microsoft's newer C libraries do): it is
+    // pointed at descriptor 1 itself.
+    if (_fileno(stdout) != 1)
+        stdout->_file = 1;
+    std::clearerr(stdout);
+    SetStdHandle(STD_OUTPUT_HANDLE, reinterpret_cast<HANDLE>(_get_osfhandle(1)));
 }
 
 // Starts this program again as a listing window; returns the write end of its input, or null.
