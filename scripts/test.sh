@@ -28,7 +28,8 @@ version=$(sed -n 's/^project(gaugeplot VERSION \([0-9.]*\).*/\1/p' CMakeLists.tx
 # Both programs: built for the GUI subsystem (no console window), with an icon group and version
 # information among their resources, the version being the project's.
 for exe in build-windows/gaugeplot2d/gaugeplot2d.exe build-windows/gaugeplot3d/gaugeplot3d.exe; do
-  x86_64-w64-mingw32-objdump -p "$exe" | grep -q '^Subsystem.*(Windows GUI)$' ||
+  headers=$(x86_64-w64-mingw32-objdump -p "$exe")
+  grep -q '^Subsystem.*(Windows GUI)$' <<<"$headers" ||
     { echo "error: $exe is not built for the Windows GUI subsystem" >&2; exit 1; }
   resources=$(wrestool -l "$exe")
   for kind in group_icon version; do
@@ -70,6 +71,28 @@ menu=$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start\ Menu/Programs/gaug
 for f in "$installed/gaugeplot2d.exe" "$installed/gaugeplot3d.exe" "$installed/Uninstall.exe" \
   "$menu/Gaugeplot 2D.lnk" "$menu/Gaugeplot 3D.lnk"; do
   [ -f "$f" ] || { echo "error: the installer did not put $f in place" >&2; exit 1; }
+done
+# "Apps & features" reads the uninstall entry: our icon (the 3D program's), publisher, version,
+# and a size between that of the two programs and that of everything installed.
+entry=$(/usr/lib/wine/wine64 reg query "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\gaugeplot $version" |
+  tr -d '\r' | sed 's/^ *//; s/    /|/g')
+# Wine started for reg without a display: let it end before a program needs one.
+/usr/lib/wine/wineserver64 -w
+for value in 'DisplayIcon|REG_SZ|C:\Program Files\gaugeplot\gaugeplot3d.exe' \
+  'Publisher|REG_SZ|The gaugeplot authors' "DisplayVersion|REG_SZ|$version"; do
+  grep -Fxq "$value" <<<"$entry" || { echo "error: the uninstall entry lacks $value; it holds:$entry" >&2; exit 1; }
+done
+size=$(($(sed -n 's/^EstimatedSize|REG_DWORD|//p' <<<"$entry")))
+programs=$((($(stat -c %s "$installed/gaugeplot2d.exe") + $(stat -c %s "$installed/gaugeplot3d.exe")) / 1024))
+if [ "$size" -lt "$programs" ] || [ "$size" -gt "$(du -sk "$installed" | cut -f1)" ]; then
+  echo "error: the uninstall entry gives the size $size KiB, the programs alone take $programs" >&2
+  exit 1
+fi
+# The Start-menu entries start the installed programs, and so show their icons.
+for viewer in 2D 3D; do
+  target="C:\Program Files\gaugeplot\gaugeplot${viewer,,}.exe"
+  grep -Fxq "$target" <<<"$(strings "$menu/Gaugeplot $viewer.lnk")" ||
+    { echo "error: the Start-menu entry Gaugeplot $viewer does not point at $target" >&2; exit 1; }
 done
 GAUGEPLOT_E2E_WINDOWS=$installed build/tests/e2e/gaugeplot_e2e_tests --gtest_filter='Viewer*.Opens*'
 # The uninstaller copies itself elsewhere and goes on from there: wait for Wine to go quiet.
