@@ -9,8 +9,8 @@
 // it. Windows sends those processes CTRL_CLOSE_EVENT and terminates them once their handler
 // returns, or after a few seconds if it does not; taking the close command off the window's menu
 // only hides it (the taskbar still offers "Close window"). The only console window this program
-// can lose safely is one it is not attached to. The window's process reads the listing from a pipe and
-// ends when it is closed (the next listing opens a new window) or when this program ends.
+// can lose safely is one it is not attached to. The window's process reads the listing from a
+// pipe and ends when its window is closed (the next listing opens a new one) or this one ends.
 #include "listing_console.h"
 
 #include <fcntl.h>
