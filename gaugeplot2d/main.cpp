@@ -11,10 +11,17 @@
 #include <GL/glut.h>
 
 #include "viewer.h"
+#ifdef _WIN32
+#include "listing_console.h"
+#endif
 
 int main(int argc, char** argv)
 {
     using namespace gaugeplot2d;
+#ifdef _WIN32
+    // Built without a console: the listing goes to a redirection, a console or a window of its own.
+    gaugeplot_windows::routeStandardOutput(argc, argv);
+#endif
 #ifdef SIGPIPE
     // A listing whose reader has gone is dropped rather than ending the process and the sketch.
     std::signal(SIGPIPE, SIG_IGN);

@@ -7,7 +7,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(cmake dpkg-dev g++-mingw-w64-x86-64-posix nsis googletest)
+# librsvg2-bin and icoutils make the programs' icons from the SVG ones (rsvg-convert, icotool).
+packages=(cmake dpkg-dev g++-mingw-w64-x86-64-posix nsis googletest librsvg2-bin icoutils)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -24,15 +25,75 @@ deps=$PWD/$build/deps
 toolchain=$PWD/cmake/mingw-w64-x86_64.cmake
 mkdir -p "$deps"
 
+# The deb-src line for Debian 12's main archive, from the first of the machine's own apt sources
+# that serves it: deb822 stanzas in /etc/apt/sources.list.d/*.sources, one-line entries in
+# /etc/apt/sources.list and /etc/apt/sources.list.d/*.list. Its mirror and its signing keys are
+# taken over, so apt checks what it fetches as it checks the machine's own updates. An entry
+# counts when it is enabled, names the component main and the release itself as a suite (the
+# machine's or bookworm; not -updates or -security, which live elsewhere on some mirrors).
+debian_source_entry() {
+  local release
+  release=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+  local files=() f
+  for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list /etc/apt/sources.list.d/*.sources; do
+    [ -r "$f" ] && files+=("$f")
+  done
+  local entry=
+  [ ${#files[@]} -gt 0 ] && entry=$(awk -v release="$release" '
+    function consider(uri, suites, components, key,    n, i, s, ok) {
+      if (components !~ /(^| )main( |$)/) return
+      n = split(suites, s, " ")
+      for (i = 1; i <= n; i++) ok = ok || s[i] == release || s[i] == "bookworm"
+      if (ok && uri != "" && !found) { found = 1; print (key != "" ? "[signed-by=" key "] " : "") uri }
+    }
+    function stanza() {
+      if (types ~ /(^| )deb(-src)?( |$)/ && tolower(enabled) != "no") {
+        split(uris, u, " "); consider(u[1], suites, components, signedby)
+      }
+      types = uris = suites = components = signedby = enabled = ""
+    }
+    FILENAME ~ /\.sources$/ {
+      if (FILENAME != last) { stanza(); last = FILENAME }
+      if ($0 ~ /^[ \t]*$/) { stanza(); next }
+      if ($0 ~ /^[ \t#]/) next   # comments, and the lines of an inline key
+      field = tolower($1); sub(/:$/, "", field); $1 = ""; sub(/^ +/, "")
+      if (field == "types") types = $0; else if (field == "uris") uris = $0
+      else if (field == "suites") suites = $0; else if (field == "components") components = $0
+      else if (field == "signed-by" && $0 ~ /^\//) signedby = $0
+      else if (field == "enabled") enabled = $0
+      next
+    }
+    $1 == "deb" || $1 == "deb-src" {
+      key = ""; i = 2
+      if ($2 ~ /^\[/) {   # options: [arch=amd64 signed-by=/usr/share/keyrings/x.gpg]
+        for (; i <= NF; i++) {
+          o = $i; gsub(/[][]/, "", o)
+          if (o ~ /^signed-by=/) { key = o; sub(/^signed-by=/, "", key) }
+          if ($i ~ /\]$/) { i++; break }
+        }
+      }
+      rest = ""; for (j = i + 2; j <= NF && $j !~ /^#/; j++) rest = rest " " $j
+      consider($i, $(i + 1), rest, key)
+    }
+    END { stanza() }
+  ' "${files[@]}")
+  if [ -z "$entry" ]; then
+    echo "error: no Debian archive is configured in this machine's apt sources (/etc/apt/sources.list or" \
+      "/etc/apt/sources.list.d/*.sources, with the suite ${release:-bookworm} and the component main);" \
+      "freeglut's Debian source package is fetched from there" >&2
+    return 1
+  fi
+  echo "deb-src $entry bookworm main"
+}
+
 # The same freeglut as the Linux build, as Debian's source package. apt works in folders of its
-# own here, with a source entry of its own, so the machine's package sources stay as they are;
-# apt checks the download against the archive's signed index.
+# own here, with a source entry of its own made from the machine's, so the machine's package
+# sources stay as they are; apt checks the download against the archive's signed index.
 freeglut_version=3.4.0-1
 if [ ! -f "$deps/include/GL/glut.h" ]; then
   apt_dir=$deps/apt
   mkdir -p "$apt_dir/lists/partial" "$apt_dir/cache/archives/partial" "$apt_dir/parts" "$apt_dir/src"
-  echo "deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] http://deb.debian.org/debian bookworm main" \
-    >"$apt_dir/sources.list"
+  debian_source_entry >"$apt_dir/sources.list"
   apt_options=(-o "Dir::Etc::SourceList=$apt_dir/sources.list" -o "Dir::Etc::SourceParts=$apt_dir/parts"
     -o "Dir::State::Lists=$apt_dir/lists" -o "Dir::Cache=$apt_dir/cache")
   apt-get -qq "${apt_options[@]}" update

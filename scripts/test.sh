@@ -31,6 +31,22 @@ scripts/fuzz.sh "${FUZZ_SECONDS:-60}"
 # checked under Wine in Xvfb: the unit tests, the programs from the zip with the end-to-end cases
 # that apply there, and the installer run silently, an installed program and the uninstaller.
 scripts/package-windows.sh
+version=$(sed -n 's/^project(gaugeplot VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+# Both programs: built for the GUI subsystem (no console window), with an icon group and version
+# information among their resources, the version being the project's.
+for exe in build-windows/gaugeplot2d/gaugeplot2d.exe build-windows/gaugeplot3d/gaugeplot3d.exe; do
+  headers=$(x86_64-w64-mingw32-objdump -p "$exe")
+  grep -q '^Subsystem.*(Windows GUI)$' <<<"$headers" ||
+    { echo "error: $exe is not built for the Windows GUI subsystem" >&2; exit 1; }
+  resources=$(wrestool -l "$exe")
+  for kind in group_icon version; do
+    grep -q "type=$kind " <<<"$resources" || { echo "error: $exe has no $kind resource" >&2; exit 1; }
+  done
+  for field in FileVersion ProductVersion; do
+    given=$(wrestool -x --raw --type=version "$exe" | strings -el | grep -A1 -x "$field" | tail -1)
+    [ "$given" = "$version" ] || { echo "error: $exe has $field '$given', the project $version" >&2; exit 1; }
+  done
+done
 dpkg-query -W -f='${Status}' wine64 2>/dev/null | grep -q 'install ok installed' ||
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends wine64
 windows=$PWD/build-windows
@@ -49,12 +65,11 @@ for viewer in gaugeplot2d gaugeplot3d; do
 done
 (cd build-windows && GAUGEPLOT_PINNED_STREAMS="Z:$PWD/../build/pinned-streams" ctest --output-on-failure -L unit)
 
-version=$(sed -n 's/^project(gaugeplot VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 rm -rf "$windows/zip-root"
 mkdir -p "$windows/zip-root"
 (cd "$windows/zip-root" && cmake -E tar xf "../gaugeplot-$version-win64.zip")
 GAUGEPLOT_E2E_WINDOWS=$windows/zip-root/gaugeplot-$version-win64 build/tests/e2e/gaugeplot_e2e_tests \
-  --gtest_filter='Viewer2D.Opens*:Viewer2D.Square*:Viewer2D.PrintValues*:Viewer3D.Opens*:Viewer3D.Sketched*:Viewer*.Escape*:Viewer*.MenuExit*'
+  --gtest_filter='Viewer2D.Opens*:Viewer2D.Square*:Viewer2D.PrintValues*:Viewer2DIntoAFile.*:Viewer2DWithoutOutput.*:Viewer3D.Opens*:Viewer3D.Sketched*:Viewer*.Escape*:Viewer*.MenuExit*'
 
 installed=$WINEPREFIX/drive_c/Program\ Files/gaugeplot
 menu=$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start\ Menu/Programs/gaugeplot
@@ -63,6 +78,28 @@ menu=$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start\ Menu/Programs/gaug
 for f in "$installed/gaugeplot2d.exe" "$installed/gaugeplot3d.exe" "$installed/Uninstall.exe" \
   "$menu/Gaugeplot 2D.lnk" "$menu/Gaugeplot 3D.lnk"; do
   [ -f "$f" ] || { echo "error: the installer did not put $f in place" >&2; exit 1; }
+done
+# "Apps & features" reads the uninstall entry: our icon (the 3D program's), publisher, version,
+# and a size between that of the two programs and that of everything installed.
+entry=$(/usr/lib/wine/wine64 reg query "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\gaugeplot $version" |
+  tr -d '\r' | sed 's/^ *//; s/    /|/g')
+# Wine started for reg without a display: let it end before a program needs one.
+/usr/lib/wine/wineserver64 -w
+for value in 'DisplayIcon|REG_SZ|C:\Program Files\gaugeplot\gaugeplot3d.exe' \
+  'Publisher|REG_SZ|The gaugeplot authors' "DisplayVersion|REG_SZ|$version"; do
+  grep -Fxq "$value" <<<"$entry" || { echo "error: the uninstall entry lacks $value; it holds:$entry" >&2; exit 1; }
+done
+size=$(($(sed -n 's/^EstimatedSize|REG_DWORD|//p' <<<"$entry")))
+programs=$((($(stat -c %s "$installed/gaugeplot2d.exe") + $(stat -c %s "$installed/gaugeplot3d.exe")) / 1024))
+if [ "$size" -lt "$programs" ] || [ "$size" -gt "$(du -sk "$installed" | cut -f1)" ]; then
+  echo "error: the uninstall entry gives the size $size KiB, the programs alone take $programs" >&2
+  exit 1
+fi
+# The Start-menu entries start the installed programs, and so show their icons.
+for viewer in 2D 3D; do
+  target="C:\Program Files\gaugeplot\gaugeplot${viewer,,}.exe"
+  grep -Fxq "$target" <<<"$(strings "$menu/Gaugeplot $viewer.lnk")" ||
+    { echo "error: the Start-menu entry Gaugeplot $viewer does not point at $target" >&2; exit 1; }
 done
 GAUGEPLOT_E2E_WINDOWS=$installed build/tests/e2e/gaugeplot_e2e_tests --gtest_filter='Viewer*.Opens*'
 # The uninstaller copies itself elsewhere and goes on from there: wait for Wine to go quiet.

@@ -1,6 +1,10 @@
 // gaugeplot2d, the real program in a real X server: window, band, listing, editing, exit.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdio>
+
 #include "viewer_fixture.h"
 
 namespace e2e {
@@ -36,6 +40,18 @@ protected:
     }
 
     bool isBand(const Image& s, int wx, int wy) const { return near(pixel(s, wx, wy), Band); }
+
+    // Sketches the worked example's polygon and chooses "Print Values"; returns its listing.
+    std::string printWorkedExample()
+    {
+        const int polygon[4][2] = {{220, 190}, {440, 160}, {410, 350}, {260, 310}};
+        sketchFinishedPolygon(polygon, 4);
+        x->chooseMenuEntry(window, PrintValuesEntry);
+        // Lines end in CR LF on Windows, as its text output does.
+        const std::string nl = UnderWine ? "\r\n" : "\n";
+        return "      1    4.00" + nl + "      3    4.00" + nl + "   0.00   30.00  190.00" + nl +
+               "   0.00  150.00  -40.00" + nl + "   0.00 -180.00 -150.00" + nl;
+    }
 };
 
 TEST_F(Viewer2D, OpensA640x480WindowCentredOnTheScreenWithOnlyTheRedCentrePoint)
@@ -102,16 +118,27 @@ TEST_F(Viewer2D, PolygonBeingDrawnHasNoBandUntilItIsFinished)
 
 TEST_F(Viewer2D, PrintValuesWritesTheWorkedListingOnAPipeWhileRunning)
 {
-    const int polygon[4][2] = {{220, 190}, {440, 160}, {410, 350}, {260, 310}};
-    sketchFinishedPolygon(polygon, 4);
-    x->chooseMenuEntry(window, PrintValuesEntry);
-
-    // Lines end in CR LF on Windows, as its text output does.
-    const std::string nl = UnderWine ? "\r\n" : "\n";
-    const std::string expected = "      1    4.00" + nl + "      3    4.00" + nl + "   0.00   30.00  190.00" + nl +
-                                 "   0.00  150.00  -40.00" + nl + "   0.00 -180.00 -150.00" + nl;
+    const std::string expected = printWorkedExample();
     EXPECT_EQ(viewer->waitForStdout(expected.size()), expected);
     // Seen while the program still runs: the listing was flushed, not left in a buffer.
+    EXPECT_TRUE(viewer->running());
+}
+
+// Standard output redirected to a file, as `gaugeplot2d > listing.txt`.
+class Viewer2DIntoAFile : public Viewer2D {
+protected:
+    Viewer2DIntoAFile()
+    {
+        output = Stdout::File;
+        outputFile = ::testing::TempDir() + "gaugeplot2d-listing-" + std::to_string(getpid()) + ".txt";
+    }
+    ~Viewer2DIntoAFile() override { std::remove(outputFile.c_str()); }
+};
+
+TEST_F(Viewer2DIntoAFile, PrintValuesWritesTheWorkedListingIntoTheFileWhileRunning)
+{
+    const std::string expected = printWorkedExample();
+    EXPECT_EQ(waitForFile(outputFile, expected.size()), expected);
     EXPECT_TRUE(viewer->running());
 }
 
@@ -125,6 +152,64 @@ TEST_F(Viewer2D, ListingsIntoAClosedPipeAreDroppedAndTheSketchStays)
     Image after = x->settle();
     EXPECT_TRUE(viewer->running()) << "the program " << viewer->describeEnd();
     EXPECT_EQ(countDifferent(before, after, windowRect()), 0) << "the sketch did not stay";
+}
+
+// Started with no standard output at all, as Windows starts a program from the Start menu or a
+// double click. On Linux a program always has one (a closed descriptor would be taken by the
+// next file the program opens, here its X connection), so this is Windows only.
+class Viewer2DWithoutOutput : public Viewer2D {
+protected:
+    Viewer2DWithoutOutput() { output = Stdout::None; }
+
+    void SetUp() override
+    {
+        if (!UnderWine)
+            GTEST_SKIP() << "only a Windows program can start with no standard output";
+        Viewer2D::SetUp();
+    }
+
+    // The listing window's text: light on the console's black.
+    static int lightPixels(const Image& s, Rect area)
+    {
+        int count = 0;
+        for (int y = area.y; y < area.y + area.height && y < s.height; y++)
+            for (int x = area.x; x < area.x + area.width && x < s.width; x++) {
+                Rgb c = s.at(x, y);
+                count += c.r > 150 && c.g > 150 && c.b > 150;
+            }
+        return count;
+    }
+
+    static constexpr const char* ListingWindow = "gaugeplot2d listing";
+};
+
+TEST_F(Viewer2DWithoutOutput, PrintValuesOpensAListingWindowWhoseClosingLeavesTheProgramAndTheSketch)
+{
+    sketchFinishedPolygon(Square, 4);
+    Image before = x->waitFor([&](const Image& i) { return isBand(i, 405, 325); });
+    ASSERT_TRUE(isBand(before, 405, 325));
+    EXPECT_FALSE(x->visible(ListingWindow)) << "a listing window opened before any listing";
+
+    x->chooseMenuEntry(window, PrintValuesEntry);
+    Window listing;
+    ASSERT_NO_THROW(listing = x->findWindow(ListingWindow)) << "the program " << viewer->describeEnd();
+    // Five lines of listing in the window's top rows; the scroll bar on its right is light too.
+    Rect rows{listing.x, listing.y, listing.width - 40, 100};
+    Image shown = x->waitFor([&](const Image& i) { return lightPixels(i, rows) > 200; });
+    EXPECT_GT(lightPixels(shown, rows), 200) << "no text in the listing window";
+    EXPECT_TRUE(viewer->running()) << "the program " << viewer->describeEnd();
+
+    // Closed as its close box closes it: Windows' WM_CLOSE to the console's window.
+    runTool({WineLoader, "taskkill", "/IM", "conhost.exe"}, x->display());
+    Image after = x->waitFor([&](const Image&) { return !x->visible(ListingWindow); });
+    EXPECT_FALSE(x->visible(ListingWindow)) << "the listing window did not close";
+    after = x->settle();
+    EXPECT_TRUE(viewer->running()) << "the program " << viewer->describeEnd();
+    EXPECT_EQ(countDifferent(before, after, windowRect()), 0) << "the sketch did not stay";
+
+    // The next listing opens a new window.
+    x->chooseMenuEntry(window, PrintValuesEntry);
+    EXPECT_NO_THROW(x->findWindow(ListingWindow));
 }
 
 TEST_F(Viewer2D, DraggingAVertexInChangeMovesItsOutlineAndTheBand)

@@ -31,11 +31,15 @@ protected:
             FAIL() << e.what();
         }
         if (UnderWine) {
-            std::string name = program_.substr(program_.rfind('/') + 1);
-            viewer.emplace(WineLoader, std::vector<std::string>{std::string(WindowsPrograms) + "/" + name + ".exe"},
-                           x->display());
+            std::string exe = std::string(WindowsPrograms) + "/" + program_.substr(program_.rfind('/') + 1) + ".exe";
+            // Without standard output, through Wine's `start`, which starts the program as the
+            // Start menu or a double click does: with no standard handles and no console.
+            std::vector<std::string> args{exe};
+            if (output == Stdout::None)
+                args.insert(args.begin(), {"start", "/wait", "/unix"});
+            viewer.emplace(WineLoader, args, x->display(), output, outputFile);
         } else {
-            viewer.emplace(program_, std::vector<std::string>{}, x->display());
+            viewer.emplace(program_, std::vector<std::string>{}, x->display(), output, outputFile);
         }
         try {
             window = x->waitForWindow(title_);
@@ -70,6 +74,9 @@ protected:
     std::optional<XSession> x;
     std::optional<Process> viewer;
     Window window;
+    // Where the program's standard output goes, set by a fixture's constructor.
+    Stdout output = Stdout::Pipe;
+    std::string outputFile;
 
 private:
     std::string program_;

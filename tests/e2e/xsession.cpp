@@ -12,6 +12,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <sstream>
 #include <stdexcept>
 #include <thread>
@@ -57,14 +59,16 @@ void makePipe(int fds[2])
 }
 
 // Starts argv[0] (searched in PATH) with the given environment; `redirect` holds
-// (fd in the parent, fd number in the child) pairs.
+// (fd in the parent, fd number in the child) pairs, `closed` descriptors the child starts without.
 pid_t spawn(std::vector<std::string> argv, std::vector<std::string> env,
-            const std::vector<std::pair<int, int>>& redirect)
+            const std::vector<std::pair<int, int>>& redirect, const std::vector<int>& closed = {})
 {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     for (auto [from, to] : redirect)
         posix_spawn_file_actions_adddup2(&actions, from, to);
+    for (int fd : closed)
+        posix_spawn_file_actions_addclose(&actions, fd);
     std::vector<char*> args = pointers(argv);
     std::vector<char*> envp = pointers(env);
     pid_t pid = -1;
@@ -244,15 +248,27 @@ ToolResult runTool(const std::vector<std::string>& argv, const std::string& disp
     return result;
 }
 
-Process::Process(const std::string& path, const std::vector<std::string>& args, const std::string& display)
+Process::Process(const std::string& path, const std::vector<std::string>& args, const std::string& display,
+                 Stdout output, const std::string& file)
 {
     int out[2], err[2];
     makePipe(out);
     makePipe(err);
+    if (output == Stdout::File) {
+        close(out[1]);
+        out[1] = open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        if (out[1] < 0) {
+            close(out[0]), close(err[0]), close(err[1]);
+            fail("cannot create " + file + ": " + std::strerror(errno));
+        }
+    }
     std::vector<std::string> argv{path};
     argv.insert(argv.end(), args.begin(), args.end());
     try {
-        pid_ = spawn(argv, environmentWith(display), {{out[1], 1}, {err[1], 2}});
+        if (output == Stdout::None)
+            pid_ = spawn(argv, environmentWith(display), {{err[1], 2}}, {1});
+        else
+            pid_ = spawn(argv, environmentWith(display), {{out[1], 1}, {err[1], 2}});
     } catch (...) {
         close(out[0]), close(out[1]), close(err[0]), close(err[1]);
         throw;
@@ -261,8 +277,23 @@ Process::Process(const std::string& path, const std::vector<std::string>& args, 
     close(err[1]);
     outFd_ = out[0];
     errFd_ = err[0];
-    fcntl(outFd_, F_SETFL, O_NONBLOCK);
+    if (output != Stdout::Pipe)
+        closeStdout();
+    else
+        fcntl(outFd_, F_SETFL, O_NONBLOCK);
     fcntl(errFd_, F_SETFL, O_NONBLOCK);
+}
+
+std::string waitForFile(const std::string& path, std::size_t bytes, Seconds timeout)
+{
+    auto deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(timeout);
+    for (;;) {
+        std::ifstream in(path, std::ios::binary);
+        std::string held((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        if (held.size() >= bytes || Clock::now() >= deadline)
+            return held;
+        std::this_thread::sleep_for(PollInterval);
+    }
 }
 
 Process::~Process()
@@ -456,6 +487,24 @@ void XSession::xdotool(const std::vector<std::string>& args)
 
 Window XSession::waitForWindow(const std::string& title, Seconds timeout)
 {
+    Window w = findWindow(title, timeout);
+    // The window is mapped before its first frame: wait until its centre is no longer the
+    // root window's black, then until the picture stops changing.
+    int cx = std::clamp(w.x + w.width / 2, 0, ScreenWidth - 1);
+    int cy = std::clamp(w.y + w.height / 2, 0, ScreenHeight - 1);
+    waitFor([&](const Image& s) { return !near(s.at(cx, cy), Rgb{0, 0, 0}, 0); }, timeout);
+    settle(timeout);
+    return w;
+}
+
+bool XSession::visible(const std::string& title)
+{
+    ToolResult r = runTool({"xdotool", "search", "--onlyvisible", "--name", regexQuote(title)}, display_);
+    return r.status == 0 && !r.out.empty();
+}
+
+Window XSession::findWindow(const std::string& title, Seconds timeout)
+{
     auto deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(timeout);
     std::string id;
     for (;;) {
@@ -490,13 +539,6 @@ Window XSession::waitForWindow(const std::string& title, Seconds timeout)
         else if (key == "HEIGHT")
             w.height = value;
     }
-
-    // The window is mapped before its first frame: wait until its centre is no longer the
-    // root window's black, then until the picture stops changing.
-    int cx = std::clamp(w.x + w.width / 2, 0, ScreenWidth - 1);
-    int cy = std::clamp(w.y + w.height / 2, 0, ScreenHeight - 1);
-    waitFor([&](const Image& s) { return !near(s.at(cx, cy), Rgb{0, 0, 0}, 0); }, timeout);
-    settle(timeout);
     return w;
 }
 
@@ -574,11 +616,7 @@ void XSession::key(const Window& w, const std::string& keysym)
     xdotool({"key", keysym});
 }
 
-bool XSession::menuVisible()
-{
-    ToolResult r = runTool({"xdotool", "search", "--onlyvisible", "--name", "^freeglut menu$"}, display_);
-    return r.status == 0 && !r.out.empty();
-}
+bool XSession::menuVisible() { return visible("freeglut menu"); }
 
 bool XSession::openMenu(const Window& w, int x, int y, Seconds timeout)
 {

@@ -61,11 +61,20 @@ struct ToolResult {
 };
 ToolResult runTool(const std::vector<std::string>& argv, const std::string& display);
 
-// A program started with its standard output and standard error on pipes.
+// Where a program's standard output goes: a pipe read here, a file, or nowhere at all (the
+// descriptor closed).
+enum class Stdout { Pipe, File, None };
+
+// Waits until the file holds at least `bytes` bytes; returns what it holds then.
+std::string waitForFile(const std::string& path, std::size_t bytes, Seconds timeout = DefaultTimeout);
+
+// A program started with its standard output (unless told otherwise) and standard error on pipes.
 class Process {
 public:
-    // `display` empty: DISPLAY is removed from the environment.
-    Process(const std::string& path, const std::vector<std::string>& args, const std::string& display);
+    // `display` empty: DISPLAY is removed from the environment. `file` names the file for
+    // Stdout::File, which is emptied first.
+    Process(const std::string& path, const std::vector<std::string>& args, const std::string& display,
+            Stdout output = Stdout::Pipe, const std::string& file = "");
     ~Process();
     Process(const Process&) = delete;
     Process& operator=(const Process&) = delete;
@@ -118,6 +127,10 @@ public:
 
     // Waits until a visible window with exactly this title exists and its picture has settled.
     Window waitForWindow(const std::string& title, Seconds timeout = DefaultTimeout);
+    // Waits until a visible window with exactly this title exists, whatever it shows.
+    Window findWindow(const std::string& title, Seconds timeout = DefaultTimeout);
+    // Whether a visible window with exactly this title exists now.
+    bool visible(const std::string& title);
 
     Image screenshot();
     // Screenshots until two in a row are equal: the program has drawn everything it will.
