@@ -23,7 +23,8 @@ const Types = {
 };
 
 // Serves the folder on 127.0.0.1 at a port the system picks; resolves to { url, close }.
-export function serve(folder = Site) {
+// `headers` go with every answer.
+export function serve(folder = Site, headers = {}) {
   const server = createServer((request, response) => {
     const path = decodeURIComponent(new URL(request.url, 'http://127.0.0.1').pathname);
     let file = normalize(join(folder, path));
@@ -36,7 +37,7 @@ export function serve(folder = Site) {
       response.writeHead(404).end();
       return;
     }
-    response.writeHead(200, { 'Content-Type': Types[extname(file)] ?? 'application/octet-stream' });
+    response.writeHead(200, { ...headers, 'Content-Type': Types[extname(file)] ?? 'application/octet-stream' });
     createReadStream(file).pipe(response);
   });
   return new Promise((resolvePromise, reject) => {
