@@ -45,11 +45,15 @@ struct Primitives {
 
 // Inside glBegin the emulation packs each vertex's attributes in the order given, so every vertex
 // gets its colour, given just before it. It keeps that colour in 8 bits, cut off rather than
-// rounded: half a step more makes it the nearest, as the desktop's GL rounds.
+// rounded: the middle of the step the desktop's GL rounds to is cut off to that step.
+float eightBits(float c)
+{
+    return (std::nearbyint(std::fmin(std::fmax(c, 0.0f), 1.0f) * 255) + 0.5f) / 255;
+}
+
 void emitVertex(const Vertex& colour, float x, float y, float z)
 {
-    constexpr float HalfStep = 0.5f / 255;
-    glColor3f(colour.r + HalfStep, colour.g + HalfStep, colour.b + HalfStep);
+    glColor3f(eightBits(colour.r), eightBits(colour.g), eightBits(colour.b));
     glVertex3f(x, y, z);
 }
 
