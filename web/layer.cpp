@@ -46,6 +46,7 @@ void displayUnlessHalted()
     if (window.halted || window.display == nullptr)
         return;
     window.display();
+    gaugeplotWebFlush();
     if (!window.firstFrameDrawn) {
         window.firstFrameDrawn = true;
         gaugeplotWebFrameDrawn();

@@ -12,6 +12,7 @@ extern "C" {
 #endif
 
 // Primitives the GL emulation lacks or draws differently (web/primitives.cpp).
+void gaugeplotWebFlush(void);
 void gaugeplotWebBegin(GLenum mode);
 void gaugeplotWebEnd(void);
 void gaugeplotWebVertex2f(GLfloat x, GLfloat y);
@@ -52,6 +53,21 @@ void gaugeplotWebDetachMenu(int button);
 #define glLineWidth gaugeplotWebLineWidth
 #define glPointSize gaugeplotWebPointSize
 #define glViewport gaugeplotWebViewport
+
+// Polygons wait to be drawn together: every call the viewers make between primitives that changes
+// what they would become draws them first. (A function-like macro does not expand within itself,
+// so each still calls the real function.)
+#define glClear(mask) (gaugeplotWebFlush(), glClear(mask))
+#define glEnable(cap) (gaugeplotWebFlush(), glEnable(cap))
+#define glDisable(cap) (gaugeplotWebFlush(), glDisable(cap))
+#define glLightfv(light, name, params) (gaugeplotWebFlush(), glLightfv(light, name, params))
+#define glLoadIdentity() (gaugeplotWebFlush(), glLoadIdentity())
+#define glPopMatrix() (gaugeplotWebFlush(), glPopMatrix())
+#define glRotatef(angle, x, y, z) (gaugeplotWebFlush(), glRotatef(angle, x, y, z))
+#define glTranslatef(x, y, z) (gaugeplotWebFlush(), glTranslatef(x, y, z))
+#define gluOrtho2D(left, right, bottom, top) (gaugeplotWebFlush(), gluOrtho2D(left, right, bottom, top))
+#define gluPerspective(fovy, aspect, near, far) (gaugeplotWebFlush(), gluPerspective(fovy, aspect, near, far))
+#define glutSwapBuffers() (gaugeplotWebFlush(), glutSwapBuffers())
 
 #define glutInitWindowSize gaugeplotWebInitWindowSize
 #define glutCreateWindow gaugeplotWebCreateWindow

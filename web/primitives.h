@@ -4,3 +4,6 @@
 // Backing-store pixels per CSS pixel (the browser's device pixel ratio): viewports, line widths and
 // point sizes are scaled by it, so the viewers keep drawing in CSS pixels.
 void gaugeplotWebSetPixelRatio(float ratio);
+
+// Draws the polygons that wait to be drawn together (also declared in layer.h).
+extern "C" void gaugeplotWebFlush(void);
