@@ -113,7 +113,7 @@ var GaugeplotWebLibrary = {
     },
 
     onMouseDown: function(e) {
-      if (!e.isTrusted || e.button > 2) return;  // Emscripten's GLUT replays touches as mouse events
+      if (e.button > 2) return;
       e.preventDefault();
       if (GaugeplotWeb.ended || GaugeplotWeb.swallowed[e.button]) return;
       GaugeplotWeb.place(e);
@@ -121,13 +121,13 @@ var GaugeplotWebLibrary = {
     },
 
     onMouseUp: function(e) {
-      if (!e.isTrusted || e.button > 2) return;
+      if (e.button > 2) return;
       if (GaugeplotWeb.delivered[e.button]) GaugeplotWeb.place(e);
       GaugeplotWeb.buttonUp(e.button, GaugeplotWeb.modifiers(e));
     },
 
     onMouseMove: function(e) {
-      if (!e.isTrusted || !GaugeplotWeb.dragging()) return;
+      if (!GaugeplotWeb.dragging()) return;
       var x = GaugeplotWeb.x, y = GaugeplotWeb.y;
       GaugeplotWeb.place(e);
       if (GaugeplotWeb.x !== x || GaugeplotWeb.y !== y) GaugeplotWeb.motion(GaugeplotWeb.modifiers(e));
@@ -240,6 +240,17 @@ var GaugeplotWebLibrary = {
       if (Module['onViewerEnded']) Module['onViewerEnded'](status);
     },
 
+    // Touches on the canvas are this layer's, through pointer events. Emscripten's GLUT, whose
+    // listeners come later, would replay them as mouse events and cancel touch ends the browser no
+    // longer lets be cancelled after a long press, which it reports as an error.
+    claimTouches: function() {
+      ['touchstart', 'touchmove', 'touchend', 'touchcancel'].forEach(function(type) {
+        window.addEventListener(type, function(e) {
+          if (e.target === GaugeplotWeb.canvas()) e.stopImmediatePropagation();
+        }, true);
+      });
+    },
+
     // The window's place: centred, on whole CSS pixels so that pointer positions are whole too.
     centre: function() {
       var screen = GaugeplotWeb.canvas().parentElement;
@@ -247,6 +258,8 @@ var GaugeplotWebLibrary = {
       screen.style.marginLeft = Math.max(0, Math.floor(free / 2)) + 'px';
     },
   },
+
+  $GaugeplotWeb__postset: 'GaugeplotWeb.claimTouches();',
 
   gaugeplotWebPixelRatio__deps: ['$GaugeplotWeb'],
   gaugeplotWebPixelRatio: function() {
