@@ -2,9 +2,11 @@
 //
 // Built with Emscripten and the web layer, run by bench/web/run.mjs in headless Chromium. The
 // first argument names the viewer ("2d" or "3d"): the page has one canvas, so one GLUT window.
-// Each frame is timed twice over, from the start of onDisplay to its return (the viewer's work
-// and the GL calls handed to the browser) and to the return of the glFinish after it (the
-// rasterisation too); the medians over the frames go to standard output, one line per scene.
+// Each frame is timed three times over, from the start of onDisplay: to its return (the viewer's
+// work and the GL calls handed to the browser), to the return of the glFinish after it, and to
+// the return of a one-pixel glReadPixels after that. Chromium's finish() returns once the GPU
+// process has taken the calls, before SwiftShader has rasterised them; only the read-back waits
+// for the pixels. The medians over the frames go to standard output, one line per scene.
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -32,6 +34,7 @@ constexpr int TimedFrames = 41;
 
 double displayTimes[TimedFrames];
 double frameTimes[TimedFrames];
+double readTimes[TimedFrames];
 
 double median(double* values, int count)
 {
@@ -53,12 +56,19 @@ void timeFrames(const char* name, void (*display)(), Pending pending = Nothing)
         const double displayed = emscripten_get_now();
         glFinish();
         const double finished = emscripten_get_now();
+        // A pixel read back can only be had once the frame has been rasterised, whatever
+        // glFinish waited for.
+        unsigned char pixel[4];
+        glReadPixels(0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+        const double read = emscripten_get_now();
         if (i >= 0) {
             displayTimes[i] = displayed - start;
             frameTimes[i] = finished - start;
+            readTimes[i] = read - start;
         }
     }
-    std::printf("%-22s %8.3f %8.3f\n", name, median(displayTimes, TimedFrames), median(frameTimes, TimedFrames));
+    std::printf("%-22s %8.3f %8.3f %8.3f\n", name, median(displayTimes, TimedFrames), median(frameTimes, TimedFrames),
+                median(readTimes, TimedFrames));
 }
 
 void bench2d()
@@ -105,7 +115,7 @@ int main(int argc, char** argv)
         gaugeplot2d::initWindow();
         gaugeplot2d::initGL();
     }
-    std::printf("%-22s %8s %8s   (medians of %d frames, ms)\n", "scene", "display", "frame", TimedFrames);
+    std::printf("%-22s %8s %8s %8s   (medians of %d frames, ms)\n", "scene", "display", "frame", "read", TimedFrames);
     if (threeD)
         bench3d();
     else
