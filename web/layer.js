@@ -104,6 +104,11 @@ var GaugeplotWebLibrary = {
         box.appendChild(item);
       });
       document.body.appendChild(box);
+      // Kept inside the browser's window, as freeglut keeps its menus on the screen.
+      var r = box.getBoundingClientRect();
+      var w = document.documentElement.clientWidth, h = document.documentElement.clientHeight;
+      if (r.right > w) box.style.left = Math.max(0, pageX - (r.right - w)) + 'px';
+      if (r.bottom > h) box.style.top = Math.max(0, pageY - (r.bottom - h)) + 'px';
       GaugeplotWeb.openMenu = box;
     },
 
