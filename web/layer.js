@@ -242,7 +242,6 @@ var GaugeplotWebLibrary = {
         var restart = document.getElementById('restart');
         if (restart) restart.focus();
       }
-      if (Module['onViewerEnded']) Module['onViewerEnded'](status);
     },
 
     // Touches on the canvas are this layer's, through pointer events. Emscripten's GLUT, whose
