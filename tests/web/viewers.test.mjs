@@ -89,6 +89,13 @@ for (const name of ['gaugeplot2d', 'gaugeplot3d']) {
       const page = await open(name);
       await web.chooseMenuEntry(page, '[Esc] Exit');
       await expectEnded(page, 1);
+      // "Start again" loads a fresh viewer.
+      await page.$eval('#ended', (e) => { e.style.display = ''; });
+      await Promise.all([page.waitForNavigation({ timeout: web.Timeout }), page.click('#restart')]);
+      await page.waitForFunction(() => window.gaugeplotReady === true, { timeout: web.Timeout });
+      assert.equal(await page.evaluate(() => window.gaugeplotExitStatus), undefined);
+      await web.rightPress(page, 50, 50);
+      assert.deepEqual(await web.menuEntries(page), viewer.menu, 'no menu after starting again');
       await closePage(page);
     });
   });
@@ -152,7 +159,10 @@ describe('gaugeplot2d sketching', () => {
     await page.waitForFunction((n) => document.getElementById('listing').textContent.length >= n, { timeout: web.Timeout },
       expected.length);
     assert.equal(await listing(page), expected);
-    assert.ok(await page.$('#copy-listing'), 'no button to copy the listing');
+    // The copy button puts the same bytes on the clipboard.
+    await browser.defaultBrowserContext().overridePermissions(server.url, ['clipboard-read', 'clipboard-write', 'clipboard-sanitized-write']);
+    await page.click('#copy-listing');
+    assert.equal(await page.evaluate(() => navigator.clipboard.readText()), expected);
     await closePage(page);
   });
 });
