@@ -28,6 +28,7 @@ web_missing=()
 dpkg-query -W -f='${Status}' chromium 2>/dev/null | grep -q 'install ok installed' || web_missing+=(chromium)
 command -v npm >/dev/null || web_missing+=(nodejs npm)
 if [ ${#web_missing[@]} -gt 0 ]; then
+  apt-get update -qq
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${web_missing[@]}"
 fi
 (cd tests/web && npm ci --no-audit --no-fund --loglevel=error && node --test viewers.test.mjs)
