@@ -121,8 +121,7 @@ export async function drag(page, fromX, fromY, toX, toY, { alt = false, steps = 
 export function menuEntries(page) {
   return page.evaluate(() => {
     const menu = document.getElementById('glut-menu');
-    if (!menu || menu.offsetParent === null && getComputedStyle(menu).position !== 'fixed') return null;
-    if (getComputedStyle(menu).display === 'none' || getComputedStyle(menu).visibility === 'hidden') return null;
+    if (!menu || menu.getClientRects().length === 0) return null;
     return [...menu.querySelectorAll('button.glut-menu-entry')].map((b) => b.textContent);
   });
 }
@@ -130,14 +129,13 @@ export function menuEntries(page) {
 // A right click at the window pixel opens the menu; then a click on the entry with this label.
 export async function chooseMenuEntry(page, label, x = 100, y = 100) {
   await rightPress(page, x, y);
-  await page.waitForFunction(() => !!document.querySelector('#glut-menu button.glut-menu-entry'), { timeout: Timeout });
-  const entry = await page.evaluateHandle((text) =>
-    [...document.querySelectorAll('#glut-menu button.glut-menu-entry')].find((b) => b.textContent === text), label);
-  if (!entry.asElement()) throw new Error(`no menu entry "${label}"; entries: ${await menuEntries(page)}`);
+  const entry = await page.waitForFunction((text) =>
+    [...document.querySelectorAll('#glut-menu button.glut-menu-entry')].find((b) => b.textContent === text),
+  { timeout: Timeout }, label);
   await entry.asElement().click();
   await page.waitForFunction(() => {
-    const m = document.getElementById('glut-menu');
-    return !m || !m.isConnected || getComputedStyle(m).display === 'none' || getComputedStyle(m).visibility === 'hidden';
+    const menu = document.getElementById('glut-menu');
+    return !menu || menu.getClientRects().length === 0;
   }, { timeout: Timeout });
 }
 

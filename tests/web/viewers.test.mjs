@@ -275,21 +275,20 @@ describe('high density and touch', () => {
   test('a touch acts as the left button and a long press opens the menu', async () => {
     const page = await open('gaugeplot2d', { touch: true });
     const client = await page.createCDPSession();
-    const long = async (x, y) => client.send('Input.synthesizeTapGesture', {
-      x: page.canvasBox.x + x, y: page.canvasBox.y + y, duration: 1500, tapCount: 1, gestureSourceType: 'touch',
-    });
-    await long(100, 100);
-    await page.waitForFunction(() => !!document.querySelector('#glut-menu button.glut-menu-entry'), { timeout: web.Timeout });
-    assert.deepEqual(await web.menuEntries(page), Viewers.gaugeplot2d.menu);
-    const entry = await page.evaluateHandle(() =>
-      [...document.querySelectorAll('#glut-menu button.glut-menu-entry')].find((b) => b.textContent === 'new polygon'));
-    await entry.asElement().tap();
+    // A long press, then a tap on the entry: what a tablet gives to choose from the menu.
+    const choose = async (label) => {
+      await client.send('Input.synthesizeTapGesture', {
+        x: page.canvasBox.x + 100, y: page.canvasBox.y + 100, duration: 1500, tapCount: 1, gestureSourceType: 'touch',
+      });
+      const entry = await page.waitForFunction((text) =>
+        [...document.querySelectorAll('#glut-menu button.glut-menu-entry')].find((b) => b.textContent === text),
+      { timeout: web.Timeout }, label);
+      assert.deepEqual(await web.menuEntries(page), Viewers.gaugeplot2d.menu);
+      await entry.asElement().tap();
+    };
+    await choose('new polygon');
     for (const [x, y] of Square2d) await page.touchscreen.tap(page.canvasBox.x + x + 0.5, page.canvasBox.y + y + 0.5);
-    await long(100, 100);
-    await page.waitForFunction(() => !!document.querySelector('#glut-menu button.glut-menu-entry'), { timeout: web.Timeout });
-    const again = await page.evaluateHandle(() =>
-      [...document.querySelectorAll('#glut-menu button.glut-menu-entry')].find((b) => b.textContent === 'new polygon'));
-    await again.asElement().tap();
+    await choose('new polygon');
     const s = await web.waitForImage(page, (i) => isBand2d(web.pixel(i, 415, 240)));
     assert.ok(isBand2d(web.pixel(s, 415, 240)), 'the tapped square brought up no band');
     await closePage(page);
