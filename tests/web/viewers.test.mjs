@@ -46,6 +46,23 @@ const axisGone = (s) => [20, 40, 60].every((y) => isBackground3d(web.pixel(s, 32
 const menuOpen = (page) => web.menuEntries(page).then((entries) => entries !== null);
 const listing = (page) => page.$eval('#listing', (e) => e.textContent);
 
+test('the front page loads with no console error and its links open both viewers', async () => {
+  const page = await browser.newPage();
+  const errors = [];
+  page.on('console', (m) => { if (m.type() === 'error') errors.push(m.text()); });
+  page.on('pageerror', (e) => errors.push(String(e)));
+  page.on('requestfailed', (r) => errors.push(`${r.url()}: ${r.failure()?.errorText}`));
+  await page.goto(`${server.url}/index.html`, { waitUntil: 'load', timeout: web.Timeout });
+  for (const name of Object.keys(Viewers)) {
+    await Promise.all([page.waitForNavigation({ timeout: web.Timeout }), page.click(`a[href="${name}.html"]`)]);
+    await page.waitForFunction(() => window.gaugeplotReady === true, { timeout: web.Timeout });
+    assert.equal(await page.title(), Viewers[name].title);
+    await page.goBack({ waitUntil: 'load' });
+  }
+  assert.deepEqual(errors, [], 'errors in the page console');
+  await page.close();
+});
+
 for (const name of ['gaugeplot2d', 'gaugeplot3d']) {
   const viewer = Viewers[name];
   describe(name, () => {
