@@ -203,8 +203,12 @@ void drawPoints()
             const WindowPoint& p = state.window[i];
             if (!p.visible)
                 continue;
-            float cx = odd ? std::floor(p.x) + 0.5f : std::floor(p.x + 0.5f);
-            float cy = odd ? std::floor(p.y) + 0.5f : std::floor(p.y + 0.5f);
+            // Rasterisers snap window coordinates to a subpixel grid (Mesa's to 1/256 of a pixel)
+            // before they choose pixels: a point whose matrix product lands just below a whole
+            // number is drawn from that number, as on the desktop.
+            const float x = std::round(p.x * 256) / 256, y = std::round(p.y * 256) / 256;
+            float cx = odd ? std::floor(x) + 0.5f : std::floor(x + 0.5f);
+            float cy = odd ? std::floor(y) + 0.5f : std::floor(y + 0.5f);
             float h = size / 2;
             const float a[2] = {cx - h, cy - h}, b[2] = {cx + h, cy - h};
             const float c[2] = {cx + h, cy + h}, d[2] = {cx - h, cy + h};

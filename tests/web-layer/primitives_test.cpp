@@ -140,20 +140,27 @@ TEST_F(WebPrimitives, APointIsASquareOnThePixelsGLsAliasedPointCovers)
     EXPECT_NEAR(fakegl::vertexOf(0, 0).r, 0.7f, ColourStep);
 }
 
-// gaugeplot2d's centre point through its own projection: the desktop's pixels 318..322 across
-// and, y down, 237..241.
-TEST_F(WebPrimitives, TheCentrePointOfGaugeplot2dCoversTheDesktopsPixels)
+// gaugeplot2d's points through its own projection: the desktop's pixels from two left of the
+// vertex to two right and, y down, from three above to one below. At y = 340 the product of the
+// matrices lands just below a whole number, which the desktop's subpixel grid rounds away.
+TEST_F(WebPrimitives, TheVertexPointsOfGaugeplot2dCoverTheDesktopsPixels)
 {
     useWindowPixels(Width, Height);
     gaugeplotWebPointSize(5);
-    gaugeplotWebBegin(GL_POINTS);
-    gaugeplotWebVertex2f(320, 240);
-    gaugeplotWebEnd();
-    Extent e = extentOf(0, 0, 6);
-    EXPECT_FLOAT_EQ(e.left, 318);
-    EXPECT_FLOAT_EQ(e.right, 323);
-    EXPECT_FLOAT_EQ(Height - e.top, 237);
-    EXPECT_FLOAT_EQ(Height - e.bottom, 242);
+    const float points[3][2] = {{320, 240}, {120, 140}, {520, 340}};
+    for (const auto& p : points) {
+        gaugeplotWebBegin(GL_POINTS);
+        gaugeplotWebVertex2f(p[0], p[1]);
+        gaugeplotWebEnd();
+    }
+    ASSERT_EQ(recording.primitiveCount, 3);
+    for (int i = 0; i < 3; i++) {
+        Extent e = extentOf(i, 0, 6);
+        EXPECT_FLOAT_EQ(e.left, points[i][0] - 2) << "point " << i;
+        EXPECT_FLOAT_EQ(e.right, points[i][0] + 3) << "point " << i;
+        EXPECT_FLOAT_EQ(Height - e.top, points[i][1] - 3) << "point " << i;
+        EXPECT_FLOAT_EQ(Height - e.bottom, points[i][1] + 2) << "point " << i;
+    }
 }
 
 TEST_F(WebPrimitives, WideLinesWidenAcrossTheirMinorAxisAndThinOnesGoThrough)
