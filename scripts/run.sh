@@ -1,13 +1,20 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and starts a viewer: gaugeplot3d by default, or the one named.
+# Installs what is missing, builds, and starts a viewer: gaugeplot3d by default, or the one named;
+# or makes the web site and serves it on this machine only.
 #   scripts/run.sh [gaugeplot3d|gaugeplot2d] [GLUT options...]
+#   scripts/run.sh web [port]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 viewer=${1:-gaugeplot3d}
 case "$viewer" in
   gaugeplot2d|gaugeplot3d) shift || true ;;
-  *) echo "usage: scripts/run.sh [gaugeplot3d|gaugeplot2d] [GLUT options...]" >&2; exit 2 ;;
+  web)
+    port=${2:-8080}
+    scripts/package-web.sh >/dev/null
+    echo "Serving build-web/site on this machine only: open http://127.0.0.1:$port/ in a browser (Ctrl-C stops it)."
+    exec python3 -m http.server --bind 127.0.0.1 "$port" --directory build-web/site ;;
+  *) echo "usage: scripts/run.sh [gaugeplot3d|gaugeplot2d] [GLUT options...] | scripts/run.sh web [port]" >&2; exit 2 ;;
 esac
 
 scripts/setup.sh

@@ -2,7 +2,8 @@
 # Installs what is missing, builds, and runs every test: the unit, end-to-end and soak tests and
 # the Debian package check once plainly; the unit tests again in a Release build and under
 # AddressSanitizer and UndefinedBehaviorSanitizer, where any report fails the run; then each fuzz
-# harness for a bounded time (FUZZ_SECONDS, default 60).
+# harness for a bounded time (FUZZ_SECONDS, default 60); then the web build's unit tests and both
+# pages in Chromium.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -26,6 +27,19 @@ export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 (cd build-sanitize && ctest --output-on-failure -j2 -LE 'e2e|soak|package')
 
 scripts/fuzz.sh "${FUZZ_SECONDS:-60}"
+
+# The web: both viewers built with Emscripten as a static site, the unit tests cross-built and run
+# under node, then both pages in headless Chromium (tests/web), driven by puppeteer-core from the
+# committed lockfile, with the native viewers of build/ under Xvfb for the pictures to compare.
+scripts/package-web.sh --test
+web_missing=()
+dpkg-query -W -f='${Status}' chromium 2>/dev/null | grep -q 'install ok installed' || web_missing+=(chromium)
+command -v npm >/dev/null || web_missing+=(nodejs npm)
+if [ ${#web_missing[@]} -gt 0 ]; then
+  apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${web_missing[@]}"
+fi
+(cd tests/web && npm ci --no-audit --no-fund --loglevel=error && node --test viewers.test.mjs)
 
 # Windows: both programs cross-built with MinGW-w64 and packed as a zip and an installer, then
 # checked under Wine in Xvfb: the unit tests, the programs from the zip with the end-to-end cases

@@ -179,7 +179,12 @@ void glClear(GLbitfield mask) { record("glClear", mask); }
 void glClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a) { record("glClearColor", r, g, b, a); }
 void glEnable(GLenum cap) { record("glEnable", cap); }
 void glDisable(GLenum cap) { record("glDisable", cap); }
-void glMatrixMode(GLenum mode) { record("glMatrixMode", mode); }
+void glMatrixMode(GLenum mode)
+{
+    recording.matrixMode = mode;
+    record("glMatrixMode", mode);
+}
+
 void glLoadIdentity() { record("glLoadIdentity"); }
 void glPushMatrix() { record("glPushMatrix"); }
 void glPopMatrix() { record("glPopMatrix"); }
@@ -193,6 +198,67 @@ void glLightfv(GLenum light, GLenum name, const GLfloat* params)
 }
 
 void glFinish() { record("glFinish"); }
+
+void glGetFloatv(GLenum name, GLfloat* values)
+{
+    const float* matrix = name == GL_PROJECTION_MATRIX ? fakegl::answers.projection : fakegl::answers.modelview;
+    std::memcpy(values, matrix, sizeof fakegl::answers.modelview);
+}
+
+void glGetIntegerv(GLenum name, GLint* values)
+{
+    if (name == GL_MATRIX_MODE)
+        values[0] = GLint(recording.matrixMode);
+}
+
+void glEnableClientState(GLenum array)
+{
+    recording.vertexArray |= array == GL_VERTEX_ARRAY;
+    recording.colorArray |= array == GL_COLOR_ARRAY;
+    record("glEnableClientState", array);
+}
+
+void glDisableClientState(GLenum array)
+{
+    recording.vertexArray &= array != GL_VERTEX_ARRAY;
+    recording.colorArray &= array != GL_COLOR_ARRAY;
+    record("glDisableClientState", array);
+}
+
+// Only the layout the web layer draws from is read back: packed floats and bytes.
+void glVertexPointer(GLint size, GLenum type, GLsizei stride, const void* pointer)
+{
+    recording.positions = size == 3 && type == GL_FLOAT && stride == 0 ? static_cast<const GLfloat*>(pointer) : nullptr;
+    record("glVertexPointer", size, type, stride);
+}
+
+void glColorPointer(GLint size, GLenum type, GLsizei stride, const void* pointer)
+{
+    recording.colors = size == 4 && type == GL_UNSIGNED_BYTE && stride == 0 ? static_cast<const GLubyte*>(pointer) : nullptr;
+    record("glColorPointer", size, type, stride);
+}
+
+// Recorded as the primitive glBegin, glColor and glVertex calls would have given.
+void glDrawArrays(GLenum mode, GLint first, GLsizei count)
+{
+    record("glDrawArrays", mode, first, count);
+    if (!recording.vertexArray || recording.positions == nullptr) {
+        recording.nestingErrors++;
+        return;
+    }
+    float current[3];  // a colour array leaves the current colour as it was
+    std::memcpy(current, recording.color, sizeof current);
+    glBegin(mode);
+    for (int i = first; i < first + count; i++) {
+        if (recording.colorArray && recording.colors != nullptr) {
+            const GLubyte* c = recording.colors + 4 * i;
+            glColor3f(c[0] / 255.0f, c[1] / 255.0f, c[2] / 255.0f);
+        }
+        glVertex3fv(recording.positions + 3 * i);
+    }
+    glEnd();
+    std::memcpy(recording.color, current, sizeof current);
+}
 
 // GLU
 

@@ -5,9 +5,12 @@
 // fixed recording. Tests then call the viewers' handlers exactly as GLUT would and assert on the recording.
 //
 // Recorded: primitives with their vertices and the colour, point size and line width in force at
-// each vertex; every other call by name with its numeric arguments; menu entries, attach and detach,
-// redisplay requests and buffer swaps; any non-finite number that reached GL.
-// Not modelled: rasterisation, matrix arithmetic, anything GLUT does on its own.
+// each vertex, whether given between glBegin and glEnd or drawn from vertex arrays (three floats
+// per position, four bytes per colour, as the web layer gives them); every other call by name with
+// its numeric arguments; menu entries, attach and detach, redisplay requests and buffer swaps; any
+// non-finite number that reached GL.
+// Not modelled: rasterisation, matrix arithmetic (asked for a matrix, the fake answers what the test
+// set), anything GLUT does on its own.
 #pragma once
 
 #include <GL/glut.h>
@@ -60,6 +63,13 @@ struct Log {
     float color[3] = {1, 1, 1};
     float pointSize = 1;
     float lineWidth = 1;
+    GLenum matrixMode = GL_MODELVIEW;
+
+    // Vertex arrays: enabled, and where they are.
+    bool vertexArray = false;
+    bool colorArray = false;
+    const GLfloat* positions = nullptr;
+    const GLubyte* colors = nullptr;
 
     // GLUT.
     char windowTitle[64] = {};
@@ -89,6 +99,9 @@ struct Answers {
     int screenWidth = 1024;
     int screenHeight = 768;
     int modifiers = 0;  // glutGetModifiers
+    // glGetFloatv's matrices, column by column.
+    float projection[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    float modelview[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
 };
 
 extern Log recording;

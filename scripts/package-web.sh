@@ -1,0 +1,102 @@
+#!/usr/bin/env bash
+# Builds both viewers for the web with Debian's Emscripten and makes the static site
+# build-web/site/ and build-web/gaugeplot-<version>-web.zip (the same files, for any static host).
+#   scripts/package-web.sh           the site and the zip
+#   scripts/package-web.sh --test    also builds the unit tests against the recording fake and runs
+#                                    them under node; the Linux unit tests must be built in build/
+#                                    (scripts/test.sh does that first), whose pinned results they
+#                                    are compared to
+# Run as root on Debian when packages are missing.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+test_mode=0
+case "${1:-}" in
+  --test) test_mode=1 ;;
+  "") ;;
+  *) echo "usage: scripts/package-web.sh [--test]" >&2; exit 2 ;;
+esac
+
+packages=(cmake make emscripten)
+[ $test_mode -eq 1 ] && packages+=(googletest)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "error: these Debian packages are missing and installing them needs root: ${missing[*]}" >&2
+    exit 1
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+# Emscripten's tools run on node and need Debian's JavaScript modules (acorn and others), which a
+# node from elsewhere does not look for.
+export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
+
+build=build-web
+deps=$PWD/$build/deps
+version=$(sed -n 's/^project(gaugeplot VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+
+testing=OFF
+if [ $test_mode -eq 1 ]; then
+  testing=ON
+  # GoogleTest from Debian's sources in /usr/src/googletest, built with the same compiler.
+  if [ ! -f "$deps/lib/cmake/GTest/GTestConfig.cmake" ]; then
+    emcmake cmake -S /usr/src/googletest -B "$deps/googletest-build" -DCMAKE_BUILD_TYPE=Release \
+      -DCMAKE_INSTALL_PREFIX="$deps" -DBUILD_GMOCK=OFF -Dgtest_disable_pthreads=ON >/dev/null
+    cmake --build "$deps/googletest-build" -j2 >/dev/null
+    cmake --install "$deps/googletest-build" >/dev/null
+  fi
+fi
+
+# The unit tests run under node as it is: emcmake's default adds an option today's node rejects.
+emcmake cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=$testing \
+  -DCMAKE_FIND_ROOT_PATH="$deps" -DCMAKE_PREFIX_PATH="$deps" -DCMAKE_CROSSCOMPILING_EMULATOR="$(command -v node)" \
+  >/dev/null
+cmake --build "$build" -j2
+
+site=$build/site
+rm -rf "$site"
+mkdir -p "$site"
+for viewer in gaugeplot2d gaugeplot3d; do
+  cp "$build/$viewer/$viewer".{html,js,wasm} packaging/$viewer.svg "$site/"
+done
+cp web/index.html "$site/"
+
+# The zip holds one folder; its entries in a fixed order with the last commit's time and no
+# owner or change time, so the same commit gives the same bytes (Python's zipfile writes those).
+stamp=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || date +%s)}
+name=gaugeplot-$version-web
+rm -f "$build/$name.zip"
+python3 - "$site" "$build/$name.zip" "$name" "$stamp" <<'PYTHON'
+import os, sys, time, zipfile
+site, target, folder, stamp = sys.argv[1], sys.argv[2], sys.argv[3], int(sys.argv[4])
+with zipfile.ZipFile(target, "w", zipfile.ZIP_DEFLATED, compresslevel=9) as z:
+    for name in sorted(os.listdir(site)):
+        entry = zipfile.ZipInfo(folder + "/" + name, time.gmtime(stamp)[:6])
+        entry.compress_type = zipfile.ZIP_DEFLATED
+        entry.external_attr = 0o644 << 16
+        with open(os.path.join(site, name), "rb") as f:
+            z.writestr(entry, f.read())
+PYTHON
+echo "$site/"
+echo "$build/$name.zip"
+
+if [ $test_mode -eq 1 ]; then
+  # The Linux results the pinned ones were taken from, to name the first float that moved should a
+  # pinned checksum differ (tests/support/checksum.h).
+  pins=$PWD/build/pinned-streams
+  mkdir -p "$pins"
+  for viewer in gaugeplot2d gaugeplot3d; do
+    if [ ! -x "build/tests/${viewer}_tests" ]; then
+      echo "error: build/tests/${viewer}_tests is missing: build the Linux unit tests first (scripts/test.sh does)" >&2
+      exit 1
+    fi
+    GAUGEPLOT_PINNED_STREAMS=$pins "build/tests/${viewer}_tests" --gtest_filter='*Unchanged*' >/dev/null
+  done
+  (cd "$build" && GAUGEPLOT_PINNED_STREAMS=$pins ctest --output-on-failure -L unit)
+fi

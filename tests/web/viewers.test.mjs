@@ -1,0 +1,319 @@
+// Both viewers' pages in headless Chromium: loading, the HTML menu, sketching and dragging, the
+// listing, the picture against the native viewer's under Xvfb, exit, high density and touch.
+import assert from 'node:assert/strict';
+import { readFileSync } from 'node:fs';
+import { join } from 'node:path';
+import { after, before, describe, test } from 'node:test';
+
+import { playInPage, playNative, Quad3d, Sessions, Square2d, Viewers } from './sessions.mjs';
+import * as web from './support.mjs';
+
+let server;
+let browser;
+before(async () => {
+  server = await web.serve();
+  browser = await web.launch();
+});
+after(async () => {
+  await browser?.close();
+  await server?.close();
+});
+
+const open = (name, options) => web.openViewer(browser, server.url, name, options);
+
+async function closePage(page) {
+  assert.deepEqual(page.errors, [], 'errors in the page console');
+  await page.close();
+}
+
+// Colours of the 2D viewer in 8-bit RGB, as tests/e2e/e2e_2d_test.cpp has them.
+const Background2d = { r: 179, g: 204, b: 204 };
+const Band2d = { r: 128, g: 204, b: 204 };
+const Outline2d = { r: 0, g: 0, b: 0 };
+const isBand2d = (c) => web.near(c, Band2d);
+
+// The kinds of 3D colour, told apart by the ratio of red to green that shading keeps, as
+// tests/e2e/e2e_3d_test.cpp tells them apart.
+const Background3d = { r: 19, g: 38, b: 38 };
+const isBackground3d = (c) => web.near(c, Background3d);
+const isBand3d = (c) => !isBackground3d(c) && c.g >= 12 && Math.abs(c.g - c.b) <= 2 &&
+  Math.abs(3 * c.r - 2 * c.g) <= 3 + c.g / 20;
+const isActiveEdge3d = (c) => c.r > c.g + 10;
+// Window pixels on the long axis above everything else in the starting view.
+const axisShows = (s) => [20, 40, 60].every((y) => !isBackground3d(web.pixel(s, 320, y)));
+const axisGone = (s) => [20, 40, 60].every((y) => isBackground3d(web.pixel(s, 320, y)));
+
+const menuOpen = (page) => web.menuEntries(page).then((entries) => entries !== null);
+const listing = (page) => page.$eval('#listing', (e) => e.textContent);
+
+test('the front page loads with no console error and its links open both viewers', async () => {
+  const page = await browser.newPage();
+  const errors = [];
+  page.on('console', (m) => { if (m.type() === 'error') errors.push(m.text()); });
+  page.on('pageerror', (e) => errors.push(String(e)));
+  page.on('requestfailed', (r) => errors.push(`${r.url()}: ${r.failure()?.errorText}`));
+  await page.goto(`${server.url}/index.html`, { waitUntil: 'load', timeout: web.Timeout });
+  for (const name of Object.keys(Viewers)) {
+    await Promise.all([page.waitForNavigation({ timeout: web.Timeout }), page.click(`a[href="${name}.html"]`)]);
+    await page.waitForFunction(() => window.gaugeplotReady === true, { timeout: web.Timeout });
+    assert.equal(await page.title(), Viewers[name].title);
+    await page.goBack({ waitUntil: 'load' });
+  }
+  assert.deepEqual(errors, [], 'errors in the page console');
+  await page.close();
+});
+
+for (const name of ['gaugeplot2d', 'gaugeplot3d']) {
+  const viewer = Viewers[name];
+  describe(name, () => {
+    test('loads with no console error, the canvas at the window size, centred, the title the window title', async () => {
+      const page = await open(name);
+      const box = page.canvasBox;
+      assert.equal(box.width, viewer.width);
+      assert.equal(box.height, viewer.height);
+      assert.equal(box.backingWidth, viewer.width);
+      assert.equal(box.backingHeight, viewer.height);
+      assert.ok(Math.abs(box.x * 2 + box.width - 900) <= 1, `canvas not centred: left edge at ${box.x}`);
+      assert.equal(await page.title(), viewer.title);
+      await closePage(page);
+    });
+
+    test('a right press opens the HTML menu in the desktop order and words; a press elsewhere closes it, no browser menu', async () => {
+      const page = await open(name);
+      await web.rightPress(page, 50, 50);
+      assert.deepEqual(await web.menuEntries(page), viewer.menu);
+      const at = await page.$eval('#glut-menu', (m) => ({ left: m.getBoundingClientRect().left, top: m.getBoundingClientRect().top }));
+      assert.ok(Math.abs(at.left - (page.canvasBox.x + 50)) <= 2 && Math.abs(at.top - (page.canvasBox.y + 50)) <= 2,
+        `menu at (${at.left}, ${at.top}), not at the pointer`);
+      await page.mouse.click(page.canvasBox.x + viewer.width - 20, page.canvasBox.y + viewer.height - 20);
+      assert.equal(await menuOpen(page), false, 'the menu stayed open');
+      // The browser's own context menu is turned away over the canvas.
+      const shown = await page.$eval('#canvas', (c) =>
+        c.dispatchEvent(new MouseEvent('contextmenu', { bubbles: true, cancelable: true, button: 2 })));
+      assert.equal(shown, false, 'the contextmenu event over the canvas was not cancelled');
+      await closePage(page);
+    });
+
+    test('Esc ends the viewer with status 0 and input then does nothing', async () => {
+      const page = await open(name);
+      await web.click(page, 10, 10);
+      await web.key(page, 'Escape');
+      await expectEnded(page, 0);
+      await closePage(page);
+    });
+
+    test('"[Esc] Exit" ends the viewer with status 1 and input then does nothing', async () => {
+      const page = await open(name);
+      await web.chooseMenuEntry(page, '[Esc] Exit');
+      await expectEnded(page, 1);
+      // "Start again" loads a fresh viewer.
+      await page.$eval('#ended', (e) => { e.style.display = ''; });
+      await Promise.all([page.waitForNavigation({ timeout: web.Timeout }), page.click('#restart')]);
+      await page.waitForFunction(() => window.gaugeplotReady === true, { timeout: web.Timeout });
+      assert.equal(await page.evaluate(() => window.gaugeplotExitStatus), undefined);
+      await web.rightPress(page, 50, 50);
+      assert.deepEqual(await web.menuEntries(page), viewer.menu, 'no menu after starting again');
+      await closePage(page);
+    });
+  });
+}
+
+// After the end: the page says so and offers a restart. With that notice put aside, so that the
+// input lands on the canvas itself, neither the menu nor clicks change anything.
+async function expectEnded(page, status) {
+  await page.waitForFunction(() => typeof window.gaugeplotExitStatus === 'number', { timeout: web.Timeout });
+  assert.equal(await page.evaluate(() => window.gaugeplotExitStatus), status);
+  const ended = await page.$eval('#ended', (e) => ({ text: e.textContent, shown: e.getClientRects().length > 0 }));
+  assert.ok(ended.shown, '#ended is not shown');
+  assert.match(ended.text, /ended/);
+  assert.match(ended.text, new RegExp(`status ${status}\\b`));
+  assert.ok(await page.$('#restart'), 'no #restart button');
+  await page.$eval('#ended', (e) => { e.style.display = 'none'; });
+  const before = await web.settle(page);
+  await web.rightPress(page, 100, 100);
+  assert.equal(await menuOpen(page), false, 'the menu opened after the end');
+  for (const [x, y] of Quad3d) await web.click(page, x, y);
+  await web.rightPress(page, 600, 400);
+  const afterwards = await web.settle(page);
+  assert.equal(web.countDifferent(before, afterwards, 0), 0, 'input after the end changed the picture');
+}
+
+describe('gaugeplot2d sketching', () => {
+  test('a square sketched through the menu brings up the band; a vertex dragged moves it and the listing matches the native one', async () => {
+    const page = await open('gaugeplot2d');
+    await playInPage(page, 'gaugeplot2d', Sessions.square2d);
+    const s = await web.waitForImage(page, (i) => isBand2d(web.pixel(i, 415, 240)));
+    // The level points of tests/e2e: band between the 0.9 and the unit curve, background inside.
+    for (const [x, y] of [[415, 240], [320, 335], [225, 240], [320, 145], [405, 155]])
+      assert.ok(isBand2d(web.pixel(s, x, y)), `no band at (${x}, ${y})`);
+    for (const [x, y] of [[405, 240], [425, 240], [320, 325], [360, 240], [413, 147]])
+      assert.ok(web.near(web.pixel(s, x, y), Background2d), `not background at (${x}, ${y})`);
+
+    // Dragged from (420, 340) to (480, 400): the band along the diagonal moves out.
+    await playInPage(page, 'gaugeplot2d', Sessions.drag2d.slice(Sessions.square2d.length));
+    const after = await web.waitForImage(page, (i) => isBand2d(web.pixel(i, 455, 375)));
+    assert.ok(isBand2d(web.pixel(after, 455, 375)), 'the band did not follow the vertex');
+    assert.ok(web.near(web.pixel(after, 405, 325), Background2d), 'the band stayed behind');
+    const outline = (x, y) => web.count(after, (c) => web.near(c, Outline2d), { x: x - 1, y: y - 1, width: 3, height: 3 }) > 0;
+    assert.ok(outline(480, 400), 'no vertex point where the drag ended');
+    assert.ok(!outline(420, 340), 'the vertex point stayed behind');
+    // The listing names the vertex where the pointer let go, not one motion short.
+    const native = await playNative('gaugeplot2d', Sessions.drag2d);
+    await page.waitForFunction((n) => document.getElementById('listing').textContent.length >= n, { timeout: web.Timeout },
+      native.stdout.length);
+    assert.equal(await listing(page), native.stdout);
+    await closePage(page);
+  });
+
+  test("the README's worked example gives the README's listing in the panel, byte for byte", async () => {
+    const readme = readFileSync(join(web.Root, 'README.md'), 'utf8');
+    // The indented block after "(y down):".
+    const block = readme.slice(readme.indexOf('(y down):')).split('\n\n')[1];
+    const expected = block.split('\n').map((line) => line.slice(4)).join('\n') + '\n';
+    assert.match(expected, /^ {6}1 {4}4\.00\n/);
+    const page = await open('gaugeplot2d');
+    await playInPage(page, 'gaugeplot2d', Sessions.worked2d);
+    await page.waitForFunction((n) => document.getElementById('listing').textContent.length >= n, { timeout: web.Timeout },
+      expected.length);
+    assert.equal(await listing(page), expected);
+    // The copy button puts the same bytes on the clipboard.
+    await browser.defaultBrowserContext().overridePermissions(server.url, ['clipboard-read', 'clipboard-write', 'clipboard-sanitized-write']);
+    await page.click('#copy-listing');
+    assert.equal(await page.evaluate(() => navigator.clipboard.readText()), expected);
+    await closePage(page);
+  });
+});
+
+describe('gaugeplot3d sketching', () => {
+  test('a quadrilateral sketched through the menu, finished by a right press, brings up the band; a vertex dragged moves it', async () => {
+    const page = await open('gaugeplot3d');
+    await playInPage(page, 'gaugeplot3d', Sessions.quad3d.slice(0, -1));
+    const sketching = await web.waitForImage(page, (i) => web.count(i, isActiveEdge3d) > 500);
+    assert.ok(web.count(sketching, isActiveEdge3d) > 500, "the sketch's edges are not drawn");
+    assert.equal(web.count(await web.settle(page), isBand3d), 0, 'a band before the polygon was finished');
+
+    // No menu is attached while sketching: the right press reaches the viewer and finishes the polygon.
+    await web.rightPress(page, 600, 600);
+    const s = await web.waitForImage(page, (i) => web.count(i, isBand3d) > 5000);
+    assert.ok(web.count(s, isBand3d) > 5000, 'the right press did not finish the polygon');
+    assert.equal(await menuOpen(page), false, 'the menu opened while sketching');
+    for (const area of [{ x: 200, y: 260, width: 100, height: 120 }, { x: 340, y: 260, width: 100, height: 120 },
+      { x: 260, y: 170, width: 120, height: 100 }, { x: 260, y: 350, width: 120, height: 100 }])
+      assert.ok(web.count(s, isBand3d, area) > 100, `no band in ${JSON.stringify(area)}`);
+    assert.equal(web.count(s, isBand3d, { x: 300, y: 300, width: 40, height: 40 }), 0, 'band at the centre');
+
+    // "Change": the corner (440, 440) dragged to (530, 530); the band follows it.
+    const corner = { x: 460, y: 460, width: 100, height: 100 };
+    assert.equal(web.count(s, isBand3d, corner), 0);
+    await web.chooseMenuEntry(page, 'Change');
+    await web.drag(page, 440, 440, 530, 530);
+    const moved = await web.waitForImage(page, (i) => web.count(i, isBand3d, corner) > 1000);
+    assert.ok(web.count(moved, isBand3d, corner) > 1000, 'the band did not follow the vertex');
+    assert.ok(web.count(moved, isActiveEdge3d, { x: 520, y: 520, width: 20, height: 20 }) > 0, "no edge reaches the vertex's new place");
+    await closePage(page);
+  });
+
+  test('Alt and a drag turn the scene; a plain drag does not', async () => {
+    const page = await open('gaugeplot3d');
+    const start = await web.settle(page);
+    assert.ok(axisShows(start));
+    await web.drag(page, 100, 500, 100, 550);
+    assert.ok(axisShows(await web.settle(page)), 'a drag without Alt turned the scene');
+    // 50 pixels down: 50 degrees about the scene's x axis; the long axis's upper end leaves the top.
+    await web.drag(page, 100, 500, 100, 550, { alt: true });
+    const turned = await web.waitForImage(page, axisGone);
+    assert.ok(axisGone(turned), 'an Alt drag did not turn the scene');
+    assert.ok(web.countDifferent(start, turned, 2) > 1000);
+    await closePage(page);
+  });
+});
+
+// The same session natively under Xvfb and in the page: the same pixels but for a few. Both
+// rasterise by the GL rules, so what may differ is a colour rounded the other way (the 2D
+// background's 0.7 is 178.5 in 8 bits: Mesa writes 178, SwiftShader 179), hence 1 in a channel;
+// and a pixel here and there along an edge that passes within rounding of a pixel's centre, or a
+// 3D face whose light the frames' random beams set a little differently. Measured: 32 of 307,200
+// (2D) and 132 of 409,600 (3D) pixels off by more than 1; at most 0.1 % is allowed.
+const Tolerance = { channel: 1, share: 0.001 };
+
+describe('the picture against the native viewer under Xvfb', () => {
+  for (const [name, session] of [['gaugeplot2d', 'square2d'], ['gaugeplot3d', 'quad3d']]) {
+    test(`${name}: ${session}`, async () => {
+      const native = await playNative(name, Sessions[session]);
+      const page = await open(name);
+      await playInPage(page, name, Sessions[session]);
+      const ours = await web.settle(page);
+      const different = web.countDifferent(native.image, ours, Tolerance.channel);
+      const area = native.image.width * native.image.height;
+      assert.ok(different <= Tolerance.share * area,
+        `${different} of ${area} pixels differ by more than ${Tolerance.channel} in a channel`);
+      await closePage(page);
+    });
+  }
+});
+
+// Halves a picture twice the size, each pixel the mean of its four.
+function halve(image) {
+  const width = image.width / 2, height = image.height / 2;
+  const rgb = Buffer.alloc(width * height * 3);
+  for (let y = 0; y < height; y++)
+    for (let x = 0; x < width; x++)
+      for (let k = 0; k < 3; k++) {
+        const at = (dx, dy) => image.rgb[((2 * y + dy) * image.width + 2 * x + dx) * 3 + k];
+        rgb[(y * width + x) * 3 + k] = Math.round((at(0, 0) + at(1, 0) + at(0, 1) + at(1, 1)) / 4);
+      }
+  return { width, height, rgb };
+}
+
+describe('high density and touch', () => {
+  for (const [name, session] of [['gaugeplot2d', 'square2d'], ['gaugeplot3d', 'quad3d']]) {
+    test(`${name}: at a device scale factor of 2 the backing store is twice the size and the picture the 1x one scaled`, async () => {
+      const single = await open(name);
+      await playInPage(single, name, Sessions[session]);
+      const one = await web.settle(single);
+      await closePage(single);
+
+      const double = await open(name, { scale: 2 });
+      const box = double.canvasBox;
+      assert.equal(box.width, Viewers[name].width, 'the CSS size changed');
+      assert.equal(box.backingWidth, 2 * Viewers[name].width);
+      assert.equal(box.backingHeight, 2 * Viewers[name].height);
+      // The viewer keeps its window coordinates: the same CSS pixels give the same sketch.
+      await playInPage(double, name, Sessions[session]);
+      const two = await web.settle(double);
+      assert.equal(two.width, 2 * one.width);
+      const different = web.countDifferent(one, halve(two), DensityTolerance.channel);
+      assert.ok(different <= DensityTolerance.share * one.width * one.height,
+        `${different} pixels of the halved 2x picture differ by more than ${DensityTolerance.channel}`);
+      await closePage(double);
+    });
+  }
+
+  test('a touch acts as the left button and a long press opens the menu', async () => {
+    const page = await open('gaugeplot2d', { touch: true });
+    const client = await page.createCDPSession();
+    // A long press, then a tap on the entry: what a tablet gives to choose from the menu.
+    const choose = async (label) => {
+      await client.send('Input.synthesizeTapGesture', {
+        x: page.canvasBox.x + 100, y: page.canvasBox.y + 100, duration: 1500, tapCount: 1, gestureSourceType: 'touch',
+      });
+      const entry = await page.waitForFunction((text) =>
+        [...document.querySelectorAll('#glut-menu button.glut-menu-entry')].find((b) => b.textContent === text),
+      { timeout: web.Timeout }, label);
+      assert.deepEqual(await web.menuEntries(page), Viewers.gaugeplot2d.menu);
+      await entry.asElement().tap();
+    };
+    await choose('new polygon');
+    for (const [x, y] of Square2d) await page.touchscreen.tap(page.canvasBox.x + x + 0.5, page.canvasBox.y + y + 0.5);
+    await choose('new polygon');
+    const s = await web.waitForImage(page, (i) => isBand2d(web.pixel(i, 415, 240)));
+    assert.ok(isBand2d(web.pixel(s, 415, 240)), 'the tapped square brought up no band');
+    await closePage(page);
+  });
+});
+
+// The 2x picture halved against the 1x picture: equal but along edges, where the 2x picture
+// splits a 1x pixel and its mean lies between the colours on either side, up to half their
+// contrast away (32 for the faint band and shading edges, more for the black outlines). Measured:
+// 89 (2D) and 855 (3D, all its shaded faces' edges) pixels beyond 32; at most 0.5 % is allowed.
+const DensityTolerance = { channel: 32, share: 0.005 };

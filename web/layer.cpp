@@ -1,0 +1,172 @@
+// The web layer's window part: the viewers' callbacks, menus and window, as the desktop's GLUT has them.
+//
+// The callbacks stay here; web/layer.js turns the page's DOM events into calls of the exported
+// functions below, in the window's CSS pixels, and decides what reaches them (menus, the end).
+#include <cmath>
+
+#include <GL/glut.h>
+#include <emscripten.h>
+
+#include "primitives.h"
+
+// web/layer.js
+extern "C" {
+double gaugeplotWebPixelRatio();
+void gaugeplotWebSizeWindow(int width, int height);
+void gaugeplotWebOpenWindow(const char* title);
+int gaugeplotWebScreenSize(int height);
+void gaugeplotWebFrameDrawn();
+void gaugeplotWebMenuEntry(int menu, const char* label, int value);
+void gaugeplotWebMenuAttach(int button, int menu);
+}
+
+namespace {
+
+constexpr int MaxMenus = 8;
+constexpr int Buttons = 3;
+
+struct Window {
+    int width = 300;   // CSS pixels, as glutInitWindowSize asked; GLUT's default otherwise
+    int height = 300;
+    int modifiers = 0;  // of the event being delivered
+    bool firstFrameDrawn = false;
+    bool halted = false;
+    void (*display)() = nullptr;
+    void (*reshape)(int, int) = nullptr;
+    void (*keyboard)(unsigned char, int, int) = nullptr;
+    void (*mouse)(int, int, int, int) = nullptr;
+    void (*motion)(int, int) = nullptr;
+    void (*menus[MaxMenus])(int) = {};
+    int menuCount = 0;
+    int currentMenu = 0;  // GLUT's menu numbers start at 1
+} window;
+
+void displayUnlessHalted()
+{
+    if (window.halted || window.display == nullptr)
+        return;
+    window.display();
+    gaugeplotWebFlush();
+    if (!window.firstFrameDrawn) {
+        window.firstFrameDrawn = true;
+        gaugeplotWebFrameDrawn();
+    }
+}
+
+// GLUT reports the canvas's backing store; the viewers get the window in CSS pixels.
+void reshapeInCssPixels(int, int)
+{
+    if (!window.halted && window.reshape != nullptr)
+        window.reshape(window.width, window.height);
+}
+
+}  // namespace
+
+extern "C" {
+
+void gaugeplotWebInitWindowSize(int width, int height)
+{
+    window.width = width;
+    window.height = height;
+    const double ratio = gaugeplotWebPixelRatio();
+    gaugeplotWebSetPixelRatio(float(ratio));
+    gaugeplotWebSizeWindow(width, height);
+    glutInitWindowSize(int(std::lround(width * ratio)), int(std::lround(height * ratio)));
+}
+
+int gaugeplotWebCreateWindow(const char* title)
+{
+    gaugeplotWebOpenWindow(title);
+    return glutCreateWindow(title);
+}
+
+int gaugeplotWebGet(GLenum what)
+{
+    switch (what) {
+    case GLUT_SCREEN_WIDTH: return gaugeplotWebScreenSize(0);
+    case GLUT_SCREEN_HEIGHT: return gaugeplotWebScreenSize(1);
+    case GLUT_WINDOW_WIDTH: return window.width;
+    case GLUT_WINDOW_HEIGHT: return window.height;
+    default: return glutGet(what);
+    }
+}
+
+int gaugeplotWebGetModifiers() { return window.modifiers; }
+
+void gaugeplotWebDisplayFunc(void (*callback)())
+{
+    window.display = callback;
+    glutDisplayFunc(displayUnlessHalted);
+}
+
+void gaugeplotWebReshapeFunc(void (*callback)(int, int))
+{
+    window.reshape = callback;
+    glutReshapeFunc(reshapeInCssPixels);
+}
+
+void gaugeplotWebKeyboardFunc(void (*callback)(unsigned char, int, int)) { window.keyboard = callback; }
+void gaugeplotWebMouseFunc(void (*callback)(int, int, int, int)) { window.mouse = callback; }
+void gaugeplotWebMotionFunc(void (*callback)(int, int)) { window.motion = callback; }
+
+int gaugeplotWebCreateMenu(void (*callback)(int))
+{
+    if (window.menuCount == MaxMenus)
+        return 0;
+    window.menus[window.menuCount++] = callback;
+    window.currentMenu = window.menuCount;
+    return window.currentMenu;
+}
+
+void gaugeplotWebAddMenuEntry(const char* label, int value)
+{
+    if (window.currentMenu != 0)
+        gaugeplotWebMenuEntry(window.currentMenu, label, value);
+}
+
+void gaugeplotWebAttachMenu(int button)
+{
+    if (button >= 0 && button < Buttons)
+        gaugeplotWebMenuAttach(button, window.currentMenu);
+}
+
+void gaugeplotWebDetachMenu(int button)
+{
+    if (button >= 0 && button < Buttons)
+        gaugeplotWebMenuAttach(button, 0);
+}
+
+// Called by web/layer.js. A viewer that calls exit() throws out of these to it.
+
+EMSCRIPTEN_KEEPALIVE void gaugeplotWebDeliverMouse(int button, int state, int x, int y, int modifiers)
+{
+    window.modifiers = modifiers;
+    if (window.mouse != nullptr)
+        window.mouse(button, state, x, y);
+}
+
+EMSCRIPTEN_KEEPALIVE void gaugeplotWebDeliverMotion(int x, int y, int modifiers)
+{
+    window.modifiers = modifiers;
+    if (window.motion != nullptr)
+        window.motion(x, y);
+}
+
+EMSCRIPTEN_KEEPALIVE void gaugeplotWebDeliverKey(int key, int x, int y, int modifiers)
+{
+    window.modifiers = modifiers;
+    if (window.keyboard != nullptr)
+        window.keyboard(static_cast<unsigned char>(key), x, y);
+}
+
+EMSCRIPTEN_KEEPALIVE void gaugeplotWebDeliverMenu(int menu, int value)
+{
+    window.modifiers = 0;
+    if (menu >= 1 && menu <= window.menuCount)
+        window.menus[menu - 1](value);
+}
+
+// After exit(): no frame is drawn any more.
+EMSCRIPTEN_KEEPALIVE void gaugeplotWebHalt() { window.halted = true; }
+
+}  // extern "C"

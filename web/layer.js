@@ -1,0 +1,320 @@
+// The web layer's page part (a --js-library): input, GLUT menus and the viewer's end, in the page's DOM.
+//
+// Emscripten's GLUT gets no input callbacks: the viewers' ones stay in web/layer.cpp, and this file
+// calls them from DOM events as the desktop's GLUT would, in the window's CSS pixels:
+// - the mouse: a press, its release, and motion while a pressed button reached the viewer, with
+//   the current position (Emscripten's GLUT passes the previous one), also outside the canvas;
+// - a press of a button with a menu attached opens the menu at the pointer instead, and neither the
+//   press nor its release reaches the viewer; a press elsewhere closes the menu, and goes nowhere;
+// - touch and pen: a touch is the left button; a long press (or the browser's context-menu event)
+//   is the right button, so it opens the menu, or reaches the viewer when none is attached;
+// - keys as characters (Esc is 27), at the last pointer position; none while the menu is open;
+// - exit(): the viewers end with exit(status), which throws out of the call here; the page then
+//   says so, offers to start again, and nothing reaches the viewer any more.
+var GaugeplotWebLibrary = {
+  $GaugeplotWeb: {
+    menus: {},             // GLUT menu number -> [{label, value}]
+    attached: [0, 0, 0],   // menu number per button, 0 for none
+    openMenu: null,        // the pop-up element while it is open
+    delivered: [false, false, false],  // pressed, and the press reached the viewer
+    swallowed: [false, false, false],  // pressed, and the press opened or closed the menu
+    touch: null,           // the touch or pen contact under way
+    x: 0, y: 0,            // last pointer position, CSS pixels from the canvas's top-left
+    ended: false,
+    TouchSlop: 6,          // CSS pixels a contact may move and still be a tap or a long press
+    LongPressMs: 600,
+
+    canvas: function() { return Module['canvas']; },
+
+    modifiers: function(e) {
+      return (e.shiftKey ? 1 : 0) | (e.ctrlKey ? 2 : 0) | (e.altKey ? 4 : 0);  // GLUT_ACTIVE_*
+    },
+
+    // Whole CSS pixels from the canvas's top-left corner, as GLUT's window coordinates.
+    place: function(e) {
+      var r = GaugeplotWeb.canvas().getBoundingClientRect();
+      GaugeplotWeb.x = Math.floor(e.clientX - r.left);
+      GaugeplotWeb.y = Math.floor(e.clientY - r.top);
+    },
+
+    // Every call into the viewer: exit() arrives here as Emscripten's ExitStatus.
+    call: function(f) {
+      if (GaugeplotWeb.ended) return;
+      try {
+        f();
+      } catch (e) {
+        if (e && e.name === 'ExitStatus') GaugeplotWeb.end(e.status);
+        else throw e;
+      }
+    },
+
+    press: function(button, state, modifiers) {
+      GaugeplotWeb.call(function() {
+        Module['_gaugeplotWebDeliverMouse'](button, state, GaugeplotWeb.x, GaugeplotWeb.y, modifiers);
+      });
+    },
+
+    motion: function(modifiers) {
+      GaugeplotWeb.call(function() {
+        Module['_gaugeplotWebDeliverMotion'](GaugeplotWeb.x, GaugeplotWeb.y, modifiers);
+      });
+    },
+
+    // A press of the button: the menu if one is attached, else the viewer. pageX/pageY: where.
+    buttonDown: function(button, modifiers, pageX, pageY) {
+      if (GaugeplotWeb.attached[button]) {
+        GaugeplotWeb.swallowed[button] = true;
+        GaugeplotWeb.showMenu(GaugeplotWeb.attached[button], pageX, pageY);
+      } else {
+        GaugeplotWeb.delivered[button] = true;
+        GaugeplotWeb.press(button, 0 /* GLUT_DOWN */, modifiers);
+      }
+    },
+
+    buttonUp: function(button, modifiers) {
+      GaugeplotWeb.swallowed[button] = false;
+      if (GaugeplotWeb.delivered[button]) {
+        GaugeplotWeb.delivered[button] = false;
+        GaugeplotWeb.press(button, 1 /* GLUT_UP */, modifiers);
+      }
+    },
+
+    dragging: function() {
+      return GaugeplotWeb.delivered[0] || GaugeplotWeb.delivered[1] || GaugeplotWeb.delivered[2];
+    },
+
+    showMenu: function(menu, pageX, pageY) {
+      GaugeplotWeb.closeMenu();
+      var box = document.createElement('div');
+      box.id = 'glut-menu';
+      box.setAttribute('role', 'menu');
+      box.style.left = pageX + 'px';
+      box.style.top = pageY + 'px';
+      (GaugeplotWeb.menus[menu] || []).forEach(function(entry) {
+        var item = document.createElement('button');
+        item.type = 'button';
+        item.className = 'glut-menu-entry';
+        item.setAttribute('role', 'menuitem');
+        item.dataset.value = entry.value;
+        item.textContent = entry.label;
+        item.addEventListener('click', function() {
+          GaugeplotWeb.closeMenu();
+          GaugeplotWeb.call(function() { Module['_gaugeplotWebDeliverMenu'](menu, entry.value); });
+        });
+        box.appendChild(item);
+      });
+      document.body.appendChild(box);
+      // Kept inside the browser's window, as freeglut keeps its menus on the screen.
+      var r = box.getBoundingClientRect();
+      var w = document.documentElement.clientWidth, h = document.documentElement.clientHeight;
+      if (r.right > w) box.style.left = Math.max(0, pageX - (r.right - w)) + 'px';
+      if (r.bottom > h) box.style.top = Math.max(0, pageY - (r.bottom - h)) + 'px';
+      GaugeplotWeb.openMenu = box;
+    },
+
+    closeMenu: function() {
+      if (GaugeplotWeb.openMenu) GaugeplotWeb.openMenu.remove();
+      GaugeplotWeb.openMenu = null;
+    },
+
+    onMouseDown: function(e) {
+      if (e.button > 2) return;
+      e.preventDefault();
+      if (GaugeplotWeb.ended || GaugeplotWeb.swallowed[e.button]) return;
+      GaugeplotWeb.place(e);
+      GaugeplotWeb.buttonDown(e.button, GaugeplotWeb.modifiers(e), e.pageX, e.pageY);
+    },
+
+    onMouseUp: function(e) {
+      if (e.button > 2) return;
+      if (GaugeplotWeb.delivered[e.button]) GaugeplotWeb.place(e);
+      GaugeplotWeb.buttonUp(e.button, GaugeplotWeb.modifiers(e));
+    },
+
+    onMouseMove: function(e) {
+      if (!GaugeplotWeb.dragging()) return;
+      var x = GaugeplotWeb.x, y = GaugeplotWeb.y;
+      GaugeplotWeb.place(e);
+      if (GaugeplotWeb.x !== x || GaugeplotWeb.y !== y) GaugeplotWeb.motion(GaugeplotWeb.modifiers(e));
+    },
+
+    // Before anything else sees it: a press outside the open menu closes it and goes nowhere.
+    onAnyPointerDown: function(e) {
+      if (!GaugeplotWeb.openMenu || GaugeplotWeb.openMenu.contains(e.target)) return;
+      GaugeplotWeb.closeMenu();
+      if (e.pointerType === 'mouse') {
+        if (e.button >= 0 && e.button <= 2) GaugeplotWeb.swallowed[e.button] = true;
+      } else {
+        e.preventDefault();
+        e.stopPropagation();
+      }
+    },
+
+    // Touch and pen: the press waits until the contact moves (a drag from where it started), ends
+    // (a tap) or is held (a long press, the right button).
+    onTouchDown: function(e) {
+      if (e.pointerType === 'mouse' || !e.isPrimary) return;
+      e.preventDefault();
+      if (GaugeplotWeb.ended) return;
+      GaugeplotWeb.canvas().setPointerCapture(e.pointerId);
+      var touch = {id: e.pointerId, clientX: e.clientX, clientY: e.clientY, pageX: e.pageX, pageY: e.pageY,
+                   modifiers: GaugeplotWeb.modifiers(e), pressed: false, held: false};
+      touch.timer = setTimeout(function() { GaugeplotWeb.longPress(touch); }, GaugeplotWeb.LongPressMs);
+      GaugeplotWeb.touch = touch;
+    },
+
+    touchPress: function(touch) {
+      clearTimeout(touch.timer);
+      touch.pressed = true;
+      GaugeplotWeb.place(touch);
+      GaugeplotWeb.buttonDown(0, touch.modifiers, touch.pageX, touch.pageY);
+    },
+
+    longPress: function(touch) {
+      if (GaugeplotWeb.touch !== touch || touch.pressed || touch.held) return;
+      clearTimeout(touch.timer);
+      touch.held = true;
+      GaugeplotWeb.place(touch);
+      GaugeplotWeb.buttonDown(2, touch.modifiers, touch.pageX, touch.pageY);
+      GaugeplotWeb.buttonUp(2, touch.modifiers);
+    },
+
+    onTouchMove: function(e) {
+      var touch = GaugeplotWeb.touch;
+      if (!touch || e.pointerId !== touch.id || touch.held) return;
+      if (!touch.pressed) {
+        if (Math.abs(e.clientX - touch.clientX) + Math.abs(e.clientY - touch.clientY) <= GaugeplotWeb.TouchSlop) return;
+        GaugeplotWeb.touchPress(touch);
+      }
+      var x = GaugeplotWeb.x, y = GaugeplotWeb.y;
+      GaugeplotWeb.place(e);
+      if (GaugeplotWeb.delivered[0] && (GaugeplotWeb.x !== x || GaugeplotWeb.y !== y)) GaugeplotWeb.motion(touch.modifiers);
+    },
+
+    onTouchUp: function(e) {
+      var touch = GaugeplotWeb.touch;
+      if (!touch || e.pointerId !== touch.id) return;
+      clearTimeout(touch.timer);
+      GaugeplotWeb.touch = null;
+      if (touch.held) return;
+      if (!touch.pressed && e.type === 'pointerup') GaugeplotWeb.touchPress(touch);
+      GaugeplotWeb.place(e);
+      GaugeplotWeb.buttonUp(0, touch.modifiers);
+    },
+
+    onContextMenu: function(e) {
+      e.preventDefault();  // the browser's own menu never shows over the viewer
+      var touch = GaugeplotWeb.touch;
+      if (touch && e.target === GaugeplotWeb.canvas()) GaugeplotWeb.longPress(touch);
+    },
+
+    onKeyDown: function(e) {
+      if (GaugeplotWeb.ended || e.ctrlKey || e.metaKey) return;
+      if (GaugeplotWeb.openMenu) {
+        if (e.key === 'Escape') {
+          e.preventDefault();
+          GaugeplotWeb.closeMenu();
+        }
+        return;
+      }
+      if (e.target instanceof HTMLButtonElement && (e.key === 'Enter' || e.key === ' ')) return;
+      var named = {Escape: 27, Enter: 13, Backspace: 8, Delete: 127};
+      var key = e.key in named ? named[e.key] : e.key.length === 1 ? e.key.charCodeAt(0) : -1;
+      if (key < 0 || key > 255) return;
+      e.preventDefault();
+      var modifiers = GaugeplotWeb.modifiers(e);
+      GaugeplotWeb.call(function() {
+        Module['_gaugeplotWebDeliverKey'](key, GaugeplotWeb.x, GaugeplotWeb.y, modifiers);
+      });
+    },
+
+    // exit(status): the desktop's window would close; here the page says so and stays.
+    end: function(status) {
+      GaugeplotWeb.ended = true;
+      GaugeplotWeb.closeMenu();
+      Module['_gaugeplotWebHalt']();
+      window.gaugeplotExitStatus = status;
+      GaugeplotWeb.canvas().classList.add('ended');
+      var ended = document.getElementById('ended');
+      if (ended) {
+        document.getElementById('ended-text').textContent = 'The viewer has ended with exit status ' + status + '.';
+        ended.hidden = false;
+        var restart = document.getElementById('restart');
+        if (restart) restart.focus();
+      }
+    },
+
+    // Touches on the canvas are this layer's, through pointer events. Emscripten's GLUT, whose
+    // listeners come later, would replay them as mouse events and cancel touch ends the browser no
+    // longer lets be cancelled after a long press, which it reports as an error.
+    claimTouches: function() {
+      ['touchstart', 'touchmove', 'touchend', 'touchcancel'].forEach(function(type) {
+        window.addEventListener(type, function(e) {
+          if (e.target === GaugeplotWeb.canvas()) e.stopImmediatePropagation();
+        }, true);
+      });
+    },
+
+    // The window's place: centred, on whole CSS pixels so that pointer positions are whole too.
+    centre: function() {
+      var screen = GaugeplotWeb.canvas().parentElement;
+      var free = document.documentElement.clientWidth - screen.offsetWidth;
+      screen.style.marginLeft = Math.max(0, Math.floor(free / 2)) + 'px';
+    },
+  },
+
+  $GaugeplotWeb__postset: 'GaugeplotWeb.claimTouches();',
+
+  gaugeplotWebPixelRatio__deps: ['$GaugeplotWeb'],
+  gaugeplotWebPixelRatio: function() {
+    return window.devicePixelRatio > 0 ? window.devicePixelRatio : 1;
+  },
+
+  // The canvas's CSS size is its holder's: Emscripten's GLUT sets and clears the canvas's own style.
+  gaugeplotWebSizeWindow__deps: ['$GaugeplotWeb'],
+  gaugeplotWebSizeWindow: function(width, height) {
+    var screen = GaugeplotWeb.canvas().parentElement;
+    screen.style.width = width + 'px';
+    screen.style.height = height + 'px';
+    GaugeplotWeb.centre();
+  },
+
+  gaugeplotWebOpenWindow__deps: ['$GaugeplotWeb'],
+  gaugeplotWebOpenWindow: function(title) {
+    document.title = UTF8ToString(title);
+    var canvas = GaugeplotWeb.canvas();
+    canvas.addEventListener('mousedown', GaugeplotWeb.onMouseDown);
+    window.addEventListener('mouseup', GaugeplotWeb.onMouseUp, true);
+    window.addEventListener('mousemove', GaugeplotWeb.onMouseMove, true);
+    document.addEventListener('pointerdown', GaugeplotWeb.onAnyPointerDown, true);
+    canvas.addEventListener('pointerdown', GaugeplotWeb.onTouchDown);
+    canvas.addEventListener('pointermove', GaugeplotWeb.onTouchMove);
+    canvas.addEventListener('pointerup', GaugeplotWeb.onTouchUp);
+    canvas.addEventListener('pointercancel', GaugeplotWeb.onTouchUp);
+    document.addEventListener('contextmenu', function(e) {
+      if (e.target === canvas || (GaugeplotWeb.openMenu && GaugeplotWeb.openMenu.contains(e.target))) GaugeplotWeb.onContextMenu(e);
+    });
+    window.addEventListener('keydown', GaugeplotWeb.onKeyDown, true);
+    window.addEventListener('resize', GaugeplotWeb.centre);
+  },
+
+  gaugeplotWebScreenSize: function(height) {
+    return height ? window.screen.height : window.screen.width;
+  },
+
+  gaugeplotWebFrameDrawn: function() {
+    window.gaugeplotReady = true;
+  },
+
+  gaugeplotWebMenuEntry__deps: ['$GaugeplotWeb'],
+  gaugeplotWebMenuEntry: function(menu, label, value) {
+    (GaugeplotWeb.menus[menu] = GaugeplotWeb.menus[menu] || []).push({label: UTF8ToString(label), value: value});
+  },
+
+  gaugeplotWebMenuAttach__deps: ['$GaugeplotWeb'],
+  gaugeplotWebMenuAttach: function(button, menu) {
+    GaugeplotWeb.attached[button] = menu;
+  },
+};
+
+mergeInto(LibraryManager.library, GaugeplotWebLibrary);

@@ -1,0 +1,316 @@
+// GL primitives as WebGL draws them through Emscripten's GL emulation: the web layer's drawing part.
+//
+// The emulation draws points, lines and triangles, but rejects GL_POLYGON; WebGL draws lines one
+// pixel wide, and points centred where the desktop's GL does not; and each glBegin ... glEnd costs
+// the emulation a draw call of its own, which at full capacity makes the 3D frame several times
+// slower than the desktop's. Each primitive is held here between glBegin and glEnd and re-emitted
+// as what the desktop would have drawn:
+//   GL_POLYGON     triangles of a fan (the viewers' polygons are convex; Mesa draws them as fans
+//                  too), gathered with the next polygons' into one draw of vertex arrays until a
+//                  call that changes what they would become (gaugeplotWebFlush, from layer.h);
+//   wide lines     one quad per segment, w pixels across in the minor axis, as GL's aliased wide
+//                  lines are; one pixel wide lines go through as lines;
+//   points         squares of the point size, centred on the pixel GL's aliased points snap to.
+// Quads and squares are placed in window pixels, so the matrices are read back for them.
+// Plain standard GL: the unit tests run it against the recording fake.
+#include "primitives.h"
+
+#include <cmath>
+
+#include <GL/gl.h>
+
+namespace {
+
+constexpr int MaxVertices = 1024;         // in one primitive; the viewers' longest is a 2D outline of 51
+constexpr int MaxBatch = 6 * 65536;       // vertices drawn at once: triangles of 65536 quadrilaterals
+
+struct Vertex {
+    float x, y, z;
+    float r, g, b;
+};
+
+struct WindowPoint {
+    float x, y, z;  // window pixels, and normalised depth
+    bool visible;   // in front of the eye
+};
+
+struct Primitives {
+    GLenum mode = 0;
+    bool inside = false;
+    int count = 0;
+    Vertex vertices[MaxVertices];
+    float color[3] = {1, 1, 1};
+    float lineWidth = 1;   // CSS pixels, as the viewer set them
+    float pointSize = 1;
+    float ratio = 1;       // backing-store pixels per CSS pixel
+    GLint viewport[4] = {0, 0, 1, 1};  // backing-store pixels
+    WindowPoint window[MaxVertices];
+} state;
+
+// Vertices waiting for one glDrawArrays, colours as the 8 bits the desktop's GL rounds them to.
+struct Batch {
+    GLenum mode = GL_TRIANGLES;
+    int count = 0;
+    float positions[MaxBatch][3];
+    GLubyte colours[MaxBatch][4];
+} batch;
+
+GLubyte eightBits(float c) { return GLubyte(std::nearbyint(std::fmin(std::fmax(c, 0.0f), 1.0f) * 255)); }
+
+void draw()
+{
+    if (batch.count == 0)
+        return;
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_COLOR_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, batch.positions);
+    glColorPointer(4, GL_UNSIGNED_BYTE, 0, batch.colours);
+    glDrawArrays(batch.mode, 0, batch.count);
+    glDisableClientState(GL_COLOR_ARRAY);
+    glDisableClientState(GL_VERTEX_ARRAY);
+    batch.count = 0;
+}
+
+// Room for n more vertices of the mode: what waits is drawn first where it would not fit or is of
+// another mode.
+void reserve(GLenum mode, int n)
+{
+    if (batch.mode != mode || batch.count + n > MaxBatch)
+        draw();
+    batch.mode = mode;
+}
+
+void add(const Vertex& colour, float x, float y, float z)
+{
+    float* p = batch.positions[batch.count];
+    p[0] = x;
+    p[1] = y;
+    p[2] = z;
+    GLubyte* c = batch.colours[batch.count++];
+    c[0] = eightBits(colour.r);
+    c[1] = eightBits(colour.g);
+    c[2] = eightBits(colour.b);
+    c[3] = 255;
+}
+
+void addPolygon()
+{
+    if (state.count < 3)
+        return;  // GL draws nothing of it either
+    reserve(GL_TRIANGLES, 3 * (state.count - 2));
+    const Vertex* v = state.vertices;
+    for (int i = 1; i + 1 < state.count; i++) {
+        add(v[0], v[0].x, v[0].y, v[0].z);
+        add(v[i], v[i].x, v[i].y, v[i].z);
+        add(v[i + 1], v[i + 1].x, v[i + 1].y, v[i + 1].z);
+    }
+}
+
+// Lines one pixel wide, and anything else the emulation draws itself, on their own.
+void drawAsIs()
+{
+    reserve(state.mode, state.count);
+    for (int i = 0; i < state.count; i++) {
+        const Vertex& v = state.vertices[i];
+        add(v, v.x, v.y, v.z);
+    }
+    draw();
+}
+
+void multiply(float to[16], const float a[16], const float b[16])
+{
+    for (int column = 0; column < 4; column++)
+        for (int row = 0; row < 4; row++) {
+            float sum = 0;
+            for (int k = 0; k < 4; k++)
+                sum += a[k * 4 + row] * b[column * 4 + k];
+            to[column * 4 + row] = sum;
+        }
+}
+
+// Every vertex of the primitive in window pixels, through the matrices and the viewport.
+void toWindow()
+{
+    float projection[16], modelview[16], m[16];
+    glGetFloatv(GL_PROJECTION_MATRIX, projection);
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+    multiply(m, projection, modelview);
+    for (int i = 0; i < state.count; i++) {
+        const Vertex& v = state.vertices[i];
+        float clip[4];
+        for (int row = 0; row < 4; row++)
+            clip[row] = m[row] * v.x + m[4 + row] * v.y + m[8 + row] * v.z + m[12 + row];
+        WindowPoint& p = state.window[i];
+        p.visible = clip[3] > 0;
+        if (!p.visible)
+            continue;
+        p.x = state.viewport[0] + (clip[0] / clip[3] + 1) * 0.5f * state.viewport[2];
+        p.y = state.viewport[1] + (clip[1] / clip[3] + 1) * 0.5f * state.viewport[3];
+        p.z = clip[2] / clip[3];
+    }
+}
+
+// A point in window pixels, as drawn with both matrices the identity: normalised coordinates.
+void addWindowPoint(const Vertex& colour, const float at[2], float z)
+{
+    add(colour, (at[0] - state.viewport[0]) / state.viewport[2] * 2 - 1,
+        (at[1] - state.viewport[1]) / state.viewport[3] * 2 - 1, z);
+}
+
+// A quad in window pixels as two triangles, corners a, b, c, d in turn; a and b in the first
+// vertex's colour and depth, c and d in the second's.
+void addWindowQuad(const float a[2], const float b[2], const float c[2], const float d[2], float z0, float z1,
+                   const Vertex& first, const Vertex& second)
+{
+    addWindowPoint(first, a, z0);
+    addWindowPoint(first, b, z0);
+    addWindowPoint(second, c, z1);
+    addWindowPoint(second, c, z1);
+    addWindowPoint(second, d, z1);
+    addWindowPoint(first, a, z0);
+}
+
+// Draws what addQuads adds, with both matrices the identity.
+template <typename AddQuads>
+void drawInWindowPixels(int quads, AddQuads addQuads)
+{
+    reserve(GL_TRIANGLES, 6 * quads);
+    draw();
+    GLint matrixMode = GL_MODELVIEW;
+    glGetIntegerv(GL_MATRIX_MODE, &matrixMode);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    addQuads();
+    draw();
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(matrixMode);
+}
+
+// Aliased points: a square of the size rounded to whole pixels, centred on a pixel centre when the
+// size is odd and on a pixel corner when it is even.
+void drawPoints()
+{
+    const float size = std::fmax(1.0f, std::round(state.pointSize * state.ratio));
+    const bool odd = std::fmod(size, 2.0f) != 0;
+    drawInWindowPixels(state.count, [&] {
+        for (int i = 0; i < state.count; i++) {
+            const WindowPoint& p = state.window[i];
+            if (!p.visible)
+                continue;
+            // Rasterisers snap window coordinates to a subpixel grid (Mesa's to 1/256 of a pixel)
+            // before they choose pixels: a point whose matrix product lands just below a whole
+            // number is drawn from that number, as on the desktop.
+            const float x = std::round(p.x * 256) / 256, y = std::round(p.y * 256) / 256;
+            float cx = odd ? std::floor(x) + 0.5f : std::floor(x + 0.5f);
+            float cy = odd ? std::floor(y) + 0.5f : std::floor(y + 0.5f);
+            float h = size / 2;
+            const float a[2] = {cx - h, cy - h}, b[2] = {cx + h, cy - h};
+            const float c[2] = {cx + h, cy + h}, d[2] = {cx - h, cy + h};
+            addWindowQuad(a, b, c, d, p.z, p.z, state.vertices[i], state.vertices[i]);
+        }
+    });
+}
+
+// Aliased wide lines: each segment widened by the width in its minor axis, as GL defines them.
+void drawWideLines(float width)
+{
+    int segments = 0;
+    if (state.mode == GL_LINES)
+        segments = state.count / 2;
+    else if (state.count >= 2)
+        segments = state.mode == GL_LINE_LOOP ? state.count : state.count - 1;
+    drawInWindowPixels(segments, [&] {
+        for (int s = 0; s < segments; s++) {
+            int i = state.mode == GL_LINES ? 2 * s : s;
+            int j = state.mode == GL_LINES ? i + 1 : (s + 1) % state.count;
+            const WindowPoint& p = state.window[i];
+            const WindowPoint& q = state.window[j];
+            if (!p.visible || !q.visible)
+                continue;
+            bool xMajor = std::fabs(q.x - p.x) >= std::fabs(q.y - p.y);
+            float ox = xMajor ? 0 : width / 2;
+            float oy = xMajor ? width / 2 : 0;
+            const float a[2] = {p.x - ox, p.y - oy}, b[2] = {p.x + ox, p.y + oy};
+            const float c[2] = {q.x + ox, q.y + oy}, d[2] = {q.x - ox, q.y - oy};
+            addWindowQuad(a, b, c, d, p.z, q.z, state.vertices[i], state.vertices[j]);
+        }
+    });
+}
+
+void vertex(float x, float y, float z)
+{
+    if (!state.inside || state.count == MaxVertices)
+        return;
+    state.vertices[state.count++] = {x, y, z, state.color[0], state.color[1], state.color[2]};
+}
+
+}  // namespace
+
+void gaugeplotWebSetPixelRatio(float ratio) { state.ratio = ratio; }
+
+extern "C" {
+
+void gaugeplotWebFlush() { draw(); }
+
+void gaugeplotWebBegin(GLenum mode)
+{
+    state.mode = mode;
+    state.inside = true;
+    state.count = 0;
+}
+
+void gaugeplotWebEnd()
+{
+    state.inside = false;
+    const bool lines = state.mode == GL_LINES || state.mode == GL_LINE_LOOP || state.mode == GL_LINE_STRIP;
+    const float width = std::fmax(1.0f, std::round(state.lineWidth * state.ratio));
+    if (state.mode == GL_POLYGON) {
+        addPolygon();
+    } else if (state.viewport[2] <= 0 || state.viewport[3] <= 0) {
+        // Nothing to place in an empty window.
+    } else if (state.mode == GL_POINTS || (lines && width > 1)) {
+        toWindow();
+        if (state.mode == GL_POINTS)
+            drawPoints();
+        else
+            drawWideLines(width);
+    } else {
+        drawAsIs();
+    }
+}
+
+void gaugeplotWebVertex2f(GLfloat x, GLfloat y) { vertex(x, y, 0); }
+void gaugeplotWebVertex3f(GLfloat x, GLfloat y, GLfloat z) { vertex(x, y, z); }
+void gaugeplotWebVertex3fv(const GLfloat* v) { vertex(v[0], v[1], v[2]); }
+
+void gaugeplotWebColor3f(GLfloat r, GLfloat g, GLfloat b)
+{
+    state.color[0] = r;
+    state.color[1] = g;
+    state.color[2] = b;
+    if (!state.inside)
+        glColor3f(r, g, b);
+}
+
+void gaugeplotWebColor3fv(const GLfloat* c) { gaugeplotWebColor3f(c[0], c[1], c[2]); }
+
+void gaugeplotWebLineWidth(GLfloat width) { state.lineWidth = width; }
+void gaugeplotWebPointSize(GLfloat size) { state.pointSize = size; }
+
+void gaugeplotWebViewport(GLint x, GLint y, GLsizei width, GLsizei height)
+{
+    draw();
+    state.viewport[0] = GLint(std::lround(x * state.ratio));
+    state.viewport[1] = GLint(std::lround(y * state.ratio));
+    state.viewport[2] = GLsizei(std::lround(width * state.ratio));
+    state.viewport[3] = GLsizei(std::lround(height * state.ratio));
+    glViewport(state.viewport[0], state.viewport[1], state.viewport[2], state.viewport[3]);
+}
+
+}  // extern "C"

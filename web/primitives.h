@@ -1,0 +1,9 @@
+// GL primitives as WebGL draws them through Emscripten's GL emulation: the web layer's drawing part.
+#pragma once
+
+// Backing-store pixels per CSS pixel (the browser's device pixel ratio): viewports, line widths and
+// point sizes are scaled by it, so the viewers keep drawing in CSS pixels.
+void gaugeplotWebSetPixelRatio(float ratio);
+
+// Draws the polygons that wait to be drawn together (also declared in layer.h).
+extern "C" void gaugeplotWebFlush(void);
