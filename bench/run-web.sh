@@ -9,10 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${BUILD_DIR:-build-web}"
 command -v emcmake >/dev/null || { echo "error: Emscripten is missing; scripts/package-web.sh installs it" >&2; exit 1; }
-if ! dpkg-query -W -f='${Status}' chromium 2>/dev/null | grep -q 'install ok installed'; then
-  apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends chromium
-fi
+scripts/setup.sh chromium
 # Emscripten's tools run under whatever node is first on PATH; Debian's modules must be found.
 export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
 [ -f "$build/CMakeCache.txt" ] || emcmake cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null

@@ -19,20 +19,7 @@ esac
 
 packages=(cmake make emscripten)
 [ $test_mode -eq 1 ] && packages+=(googletest)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  if [ "$(id -u)" -ne 0 ]; then
-    echo "error: these Debian packages are missing and installing them needs root: ${missing[*]}" >&2
-    exit 1
-  fi
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+scripts/setup.sh "${packages[@]}"
 # Emscripten's tools run on node and need Debian's JavaScript modules (acorn and others), which a
 # node from elsewhere does not look for.
 export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}

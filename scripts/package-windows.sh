@@ -8,17 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 # librsvg2-bin and icoutils make the programs' icons from the SVG ones (rsvg-convert, icotool).
-packages=(cmake dpkg-dev g++-mingw-w64-x86-64-posix nsis googletest librsvg2-bin icoutils)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+scripts/setup.sh cmake dpkg-dev g++-mingw-w64-x86-64-posix nsis googletest librsvg2-bin icoutils
 
 build=build-windows
 deps=$PWD/$build/deps

@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
 # Installs, on Debian, whatever the build and the tests need and the machine lacks. Run as root.
+#   scripts/setup.sh               the packages of the Linux build and its tests
+#   scripts/setup.sh PACKAGE...    those packages instead (the Windows and web builds name theirs)
 set -euo pipefail
 
 packages=(
@@ -10,6 +12,7 @@ packages=(
   dpkg-dev lintian desktop-file-utils devscripts appstream
   clang libclang-rt-14-dev
 )
+[ $# -gt 0 ] && packages=("$@")
 
 missing=()
 for p in "${packages[@]}"; do

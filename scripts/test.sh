@@ -32,13 +32,8 @@ scripts/fuzz.sh "${FUZZ_SECONDS:-60}"
 # under node, then both pages in headless Chromium (tests/web), driven by puppeteer-core from the
 # committed lockfile, with the native viewers of build/ under Xvfb for the pictures to compare.
 scripts/package-web.sh --test
-web_missing=()
-dpkg-query -W -f='${Status}' chromium 2>/dev/null | grep -q 'install ok installed' || web_missing+=(chromium)
-command -v npm >/dev/null || web_missing+=(nodejs npm)
-if [ ${#web_missing[@]} -gt 0 ]; then
-  apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${web_missing[@]}"
-fi
+# Debian's node and npm only where the machine has no npm of its own.
+if command -v npm >/dev/null; then scripts/setup.sh chromium; else scripts/setup.sh chromium nodejs npm; fi
 (cd tests/web && npm ci --no-audit --no-fund --loglevel=error && node --test viewers.test.mjs)
 
 # Windows: both programs cross-built with MinGW-w64 and packed as a zip and an installer, then
@@ -61,8 +56,7 @@ for exe in build-windows/gaugeplot2d/gaugeplot2d.exe build-windows/gaugeplot3d/g
     [ "$given" = "$version" ] || { echo "error: $exe has $field '$given', the project $version" >&2; exit 1; }
   done
 done
-dpkg-query -W -f='${Status}' wine64 2>/dev/null | grep -q 'install ok installed' ||
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends wine64
+scripts/setup.sh wine64
 windows=$PWD/build-windows
 # A private 64-bit prefix, made once; no prompts for Wine's .NET and HTML engines. wineboot
 # returns before Wine has finished setting the prefix up, and a program started meanwhile takes
