@@ -19,6 +19,7 @@ esac
 
 packages=(cmake make emscripten)
 [ $test_mode -eq 1 ] && packages+=(googletest)
+command -v python3 >/dev/null || packages+=(python3)  # packs the zip; scripts/run.sh web serves with it
 scripts/setup.sh "${packages[@]}"
 # Emscripten's tools run on node and need Debian's JavaScript modules (acorn and others), which a
 # node from elsewhere does not look for.
