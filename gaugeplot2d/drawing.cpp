@@ -2,6 +2,7 @@
 #include "drawing.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include <GL/glut.h>
@@ -25,6 +26,17 @@ void drawVertices(const Polygon& polygon, GLenum mode)
     for (int j = 0; j <= polygon.lastVertex; j++)
         glVertex2f(static_cast<float>(polygon.screenX[j]), static_cast<float>(polygon.screenY[j]));
     glEnd();
+}
+
+// One listed difference, "%7.2f". A NaN is written as "-nan", as glibc has always shown the NaN
+// of 0 / 0 on x86-64: the sign of that NaN is the processor's (clear on arm64), and Windows' C
+// library shows none, so printf alone would make listings differ between machines.
+const char* listedValue(double value, char (&text)[32])
+{
+    if (std::isnan(value))
+        return "   -nan";
+    std::snprintf(text, sizeof text, "%7.2f", value);
+    return text;
 }
 
 }  // namespace
@@ -74,7 +86,8 @@ void printPolygon(int polygon)
         double xt = p.relX[t], yt = p.relY[t];
         double d = lanes::roundToFloat(xs * yt - xt * ys);
         // Divided and multiplied back: the coordinate differences, or NaN where D is 0.
-        std::printf("%7.2f %7.2f %7.2f\n", 0.0, ((xs - xt) / d) * d, ((yt - ys) / d) * d);
+        char x[32], y[32];
+        std::printf("%7.2f %s %s\n", 0.0, listedValue(((xs - xt) / d) * d, x), listedValue(((yt - ys) / d) * d, y));
     }
 }
 
