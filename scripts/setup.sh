@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs, on Debian, whatever the build and the tests need and the machine lacks. Run as root.
 #   scripts/setup.sh               the packages of the Linux build and its tests
-#   scripts/setup.sh PACKAGE...    those packages instead (the Windows and web builds name theirs)
+#   scripts/setup.sh PACKAGE...    those packages instead (the Windows, web and arm64 builds name
+#                                  theirs); NAME:ARCH is another processor's, whose architecture
+#                                  is added to dpkg's first
 set -euo pipefail
 
 packages=(
@@ -26,5 +28,12 @@ if [ "$(id -u)" -ne 0 ]; then
   exit 1
 fi
 export DEBIAN_FRONTEND=noninteractive
+for p in "${missing[@]}"; do
+  arch=${p#*:}
+  if [ "$arch" != "$p" ] && [ "$arch" != "$(dpkg --print-architecture)" ] &&
+     ! dpkg --print-foreign-architectures | grep -qx "$arch"; then
+    dpkg --add-architecture "$arch"
+  fi
+done
 apt-get update -qq
 apt-get install -y -qq --no-install-recommends "${missing[@]}"
