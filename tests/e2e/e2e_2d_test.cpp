@@ -99,6 +99,10 @@ TEST_F(Viewer2D, SquareAroundTheCentreGivesTheBandBetweenItsLevelPoints)
     // The outline and the vertex points are black.
     EXPECT_TRUE(colourNear(s, 420, 240, 1, Outline));
     EXPECT_TRUE(colourNear(s, 220, 340, 1, Outline));
+    expectNativePicture([&] {
+        sketchFinishedPolygon(Square, 4);
+        x->waitFor([&](const Image& i) { return isBand(i, 415, 240); });
+    });
 }
 
 TEST_F(Viewer2D, PolygonBeingDrawnHasNoBandUntilItIsFinished)

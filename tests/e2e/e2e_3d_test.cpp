@@ -154,6 +154,7 @@ TEST_F(Viewer3D, SketchedPolygonBringsUpTheShadedBandAroundTheCentre)
     // Far from the polygon nothing changed.
     EXPECT_EQ(count(s, isBand, {0, 0, 640, 120}), 0);
     EXPECT_EQ(count(s, isBand, {0, 540, 640, 100}), 0);
+    expectNativePicture([&] { sketchQuad(); });
 }
 
 TEST_F(Viewer3D, ShowHidePolygonsHidesAndShowsAxesAndEdgesButNotTheBand)

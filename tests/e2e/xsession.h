@@ -20,8 +20,15 @@ namespace e2e {
 
 using Seconds = std::chrono::duration<double>;
 
-// Long enough for a loaded CI machine; the tests never depend on how much of it is used.
-constexpr Seconds DefaultTimeout{15.0};
+// The arm64 programs under qemu-user instead of the Linux ones: GAUGEPLOT_E2E_ARM64 names the
+// folder that holds them (the arm64 build's tests set it).
+inline const char* const Arm64Programs = std::getenv("GAUGEPLOT_E2E_ARM64");
+inline const bool UnderQemu = Arm64Programs != nullptr;
+constexpr const char* QemuLoader = "/usr/bin/qemu-aarch64";
+
+// Long enough for a loaded CI machine, and for emulation; the tests never depend on how much of
+// it is used.
+inline const Seconds DefaultTimeout{UnderQemu ? 60.0 : 15.0};
 
 struct Rgb {
     int r = 0, g = 0, b = 0;

@@ -3,6 +3,8 @@
 # it into a scratch folder, checks its programs' hardening and its AppStream files, makes it again
 # in another build folder to compare the bytes, and starts each program in a private Xvfb.
 #   tests/package/check_package.sh SOURCE_DIR BUILD_DIR [CPACK] [CMAKE]
+# A package for another processor (an arm64 build) has its programs started under qemu-user by
+# the native build's package test, which GAUGEPLOT_PACKAGE_TESTS names.
 set -euo pipefail
 source=$1
 build=$(cd "$2" && pwd)
@@ -39,7 +41,8 @@ dpkg-deb -x "$package" "$root"
 # C library's start files carry its marker, since the linker keeps it only if every object does.
 ok='[A-Za-z -]*: yes( \(.*\))?|Stack clash protection: unknown, no -fstack-clash-protection instructions found'
 ok+='|Fortify Source functions: unknown, no protectable libc functions used'
-readelf -n "$(c++ -print-file-name=Scrt1.o)" | grep -q 'IBT, SHSTK' || ok+='|Control flow integrity: no, not found!'
+compiler=$(sed -n 's/^CMAKE_CXX_COMPILER:[A-Z]*=//p' CMakeCache.txt)
+readelf -n "$("${compiler:-c++}" -print-file-name=Scrt1.o)" | grep -q 'IBT, SHSTK' || ok+='|Control flow integrity: no, not found!'
 for program in gaugeplot2d gaugeplot3d; do
   report=$(hardening-check "$root/usr/bin/$program" || true)
   echo "$report"
@@ -49,11 +52,15 @@ appstreamcli validate --no-net "$root"/usr/share/metainfo/*.metainfo.xml
 
 # The same sources and options in another build folder give the same bytes.
 again="$build/package-again"
-options=$(sed -n 's/^\(CMAKE_BUILD_TYPE\|CMAKE_CXX_COMPILER\|GAUGEPLOT_[A-Z]*\):[A-Z]*=\(.*\)$/-D\1=\2/p' CMakeCache.txt)
+options=$(sed -n 's/^\(CMAKE_BUILD_TYPE\|CMAKE_CXX_COMPILER\|CMAKE_TOOLCHAIN_FILE\|GAUGEPLOT_[A-Z]*\):[A-Z]*=\(.*\)$/-D\1=\2/p' CMakeCache.txt)
 # shellcheck disable=SC2086  # one option a word
 "$cmake" -S "$source" -B "$again" $options -DBUILD_TESTING=OFF -DGAUGEPLOT_BENCH=OFF >/dev/null
 "$cmake" --build "$again" -j2 >/dev/null
 (cd "$again" && rm -f gaugeplot_*.deb && "$cpack" -G DEB >cpack.log 2>&1) || { cat "$again/cpack.log" >&2; exit 1; }
 sha256sum "$package" "$again/$(basename "$package")"
 cmp "$package" "$again/$(basename "$package")" || { echo "error: the two packages differ" >&2; exit 1; }
-"$build/tests/package/gaugeplot_package_tests"
+if [ "$(dpkg-deb -f "$package" Architecture)" = "$(dpkg --print-architecture)" ]; then
+  "$build/tests/package/gaugeplot_package_tests"
+else
+  GAUGEPLOT_E2E_ARM64=$root/usr/bin "${GAUGEPLOT_PACKAGE_TESTS:?is not set: it names the package test program of the native build}"
+fi
