@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: the unit, end-to-end and soak tests and
-# the Debian package check once plainly; the unit tests again in a Release build and under
-# AddressSanitizer and UndefinedBehaviorSanitizer, where any report fails the run; then each fuzz
-# harness for a bounded time (FUZZ_SECONDS, default 60); then the web build's unit tests and both
-# pages in Chromium.
+# the Debian package check once plainly; the unit tests again in a Release build (and one for
+# processors with fused multiply-add, where this one has it) and under AddressSanitizer and
+# UndefinedBehaviorSanitizer, where any report fails the run; the arm64 build's unit tests,
+# package and programs under qemu-user; then each fuzz harness for a bounded time (FUZZ_SECONDS,
+# default 60); then the web build's unit tests and both pages in Chromium; then Windows under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -12,13 +13,35 @@ scripts/setup.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON >/dev/null
 cmake --build build -j2
 (cd build && ctest --output-on-failure -j2)
+# The pinned results as floats, for the arm64 and Windows builds to name the first one that moved
+# should a pinned checksum differ (tests/support/checksum.h).
+pins=$PWD/build/pinned-streams
+mkdir -p "$pins"
+for viewer in gaugeplot2d gaugeplot3d; do
+  GAUGEPLOT_PINNED_STREAMS=$pins "build/tests/${viewer}_tests" --gtest_filter='*Unchanged*' >/dev/null
+done
 
 # The same results at -O3: the unit tests, pinned results included, once more in a Release build,
-# whose optimiser must keep every rounding the code writes.
-cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON -DGAUGEPLOT_BENCH=OFF >/dev/null
-cmake --build build-release -j2 --target gaugeplot2d_tests gaugeplot3d_tests
-build-release/tests/gaugeplot2d_tests --gtest_brief=1
-build-release/tests/gaugeplot3d_tests --gtest_brief=1
+# whose optimiser must keep every rounding the code writes; and again for x86-64-v3, whose fused
+# multiply-add the compiler must not put where the code writes two roundings.
+release() {  # build folder, then compiler flags
+  cmake -S . -B "$1" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON -DGAUGEPLOT_BENCH=OFF -DCMAKE_CXX_FLAGS="$2" >/dev/null
+  cmake --build "$1" -j2 --target gaugeplot2d_tests gaugeplot3d_tests
+  for viewer in gaugeplot2d gaugeplot3d; do
+    "$1/tests/${viewer}_tests" --gtest_brief=1
+  done
+}
+release build-release ""
+if /lib64/ld-linux-x86-64.so.2 --help 2>/dev/null | grep -q 'x86-64-v3 (supported'; then
+  release build-release-v3 -march=x86-64-v3
+else
+  echo "Skipped the x86-64-v3 unit tests: this processor lacks x86-64-v3 (FMA, AVX2)"
+fi
+
+# arm64: cross-built and packaged, then its unit tests, pinned results included, the package
+# check and the end-to-end cases that fit emulation's time, under qemu-user (tests/e2e).
+scripts/package.sh --arch arm64 >/dev/null
+(cd build-arm64 && GAUGEPLOT_PINNED_STREAMS=$pins ctest --output-on-failure -j2)
 
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DGAUGEPLOT_SANITIZE=ON -DGAUGEPLOT_BENCH=OFF >/dev/null
 cmake --build build-sanitize -j2
@@ -66,12 +89,7 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
   /usr/lib/wine/wineserver64 -w
 fi
-# The pinned results, left by Linux for Windows to compare with when a checksum differs.
-mkdir -p build/pinned-streams
-for viewer in gaugeplot2d gaugeplot3d; do
-  GAUGEPLOT_PINNED_STREAMS=$PWD/build/pinned-streams "build/tests/${viewer}_tests" --gtest_filter='*Unchanged*' >/dev/null
-done
-(cd build-windows && GAUGEPLOT_PINNED_STREAMS="Z:$PWD/../build/pinned-streams" ctest --output-on-failure -L unit)
+(cd build-windows && GAUGEPLOT_PINNED_STREAMS="Z:$pins" ctest --output-on-failure -L unit)
 
 rm -rf "$windows/zip-root"
 mkdir -p "$windows/zip-root"
