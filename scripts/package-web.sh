@@ -32,13 +32,7 @@ version=$(sed -n 's/^project(gaugeplot VERSION \([0-9.]*\).*/\1/p' CMakeLists.tx
 testing=OFF
 if [ $test_mode -eq 1 ]; then
   testing=ON
-  # GoogleTest from Debian's sources in /usr/src/googletest, built with the same compiler.
-  if [ ! -f "$deps/lib/cmake/GTest/GTestConfig.cmake" ]; then
-    emcmake cmake -S /usr/src/googletest -B "$deps/googletest-build" -DCMAKE_BUILD_TYPE=Release \
-      -DCMAKE_INSTALL_PREFIX="$deps" -DBUILD_GMOCK=OFF -Dgtest_disable_pthreads=ON >/dev/null
-    cmake --build "$deps/googletest-build" -j2 >/dev/null
-    cmake --install "$deps/googletest-build" >/dev/null
-  fi
+  scripts/cross-googletest.sh "$deps" emcmake cmake -Dgtest_disable_pthreads=ON
 fi
 
 # The unit tests run under node as it is: emcmake's default adds an option today's node rejects.

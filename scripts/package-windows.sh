@@ -100,24 +100,11 @@ if [ ! -f "$deps/include/GL/glut.h" ]; then
   cmake --install "$deps/freeglut-build" >/dev/null
 fi
 
-# GoogleTest for the unit tests, from Debian's googletest sources in /usr/src/googletest.
-if [ ! -f "$deps/lib/cmake/GTest/GTestConfig.cmake" ]; then
-  cmake -S /usr/src/googletest -B "$deps/googletest-build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$deps" -DBUILD_GMOCK=OFF >/dev/null
-  cmake --build "$deps/googletest-build" -j2 >/dev/null
-  cmake --install "$deps/googletest-build" >/dev/null
-fi
+scripts/cross-googletest.sh "$deps" cmake -DCMAKE_TOOLCHAIN_FILE="$toolchain"
 
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_FIND_ROOT_PATH="$deps" -DCMAKE_PREFIX_PATH="$deps" -DBUILD_TESTING=ON \
   -DCMAKE_CROSSCOMPILING_EMULATOR=/usr/lib/wine/wine64 >/dev/null
 cmake --build "$build" -j2
 
-# cpack's own list of what it made is the one to trust: older packages may lie next to them.
-(cd "$build" && cpack -G "ZIP;NSIS") | tee "$build/cpack.log" | grep -v '^CPack: -' || true
-made=$(sed -n 's/^CPack: - package: \(.*\) generated\.$/\1/p' "$build/cpack.log")
-if [ "$(echo "$made" | grep -c .)" -ne 2 ]; then
-  echo "error: cpack did not make both the zip and the installer; its output is in $build/cpack.log" >&2
-  exit 1
-fi
-echo "$made"
+scripts/cpack.sh "$build" ZIP NSIS
