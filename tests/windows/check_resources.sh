@@ -6,7 +6,9 @@ set -euo pipefail
 version=$1
 shift
 for exe in "$@"; do
-  x86_64-w64-mingw32-objdump -p "$exe" | grep -q '^Subsystem.*(Windows GUI)$' ||
+  # Read whole first: grep -q would end the pipe early, which pipefail counts as a failure.
+  headers=$(x86_64-w64-mingw32-objdump -p "$exe")
+  grep -q '^Subsystem.*(Windows GUI)$' <<<"$headers" ||
     { echo "error: $exe is not built for the Windows GUI subsystem" >&2; exit 1; }
   resources=$(wrestool -l "$exe")
   for kind in group_icon version; do
