@@ -1,8 +1,28 @@
 // The web layer's header, force-included (-include) into every viewer source of the web build.
 //
 // It maps the GL and GLUT entry points the web layer supplies or changes onto the layer's own
-// functions (web/layer.cpp, web/layer.js); every other call goes to Emscripten's GLUT and GL
-// emulation unchanged. The viewers' sources stay as they are: only their calls are renamed here.
+// functions (web/layer.cpp, web/layer.js); the calls it lets pass go to Emscripten's GLUT and GL
+// emulation. The viewers' sources stay as they are: only their calls are renamed here.
+//
+// The layer's surface, in the lists below. The web build's configuration (web/surface.cmake)
+// checks them against the definitions in this file, and stops, naming the call and the file,
+// when a viewer source calls a GL, GLU or GLUT function that the first three lists do not name;
+// at a call of the last list it says that the web build does not support it.
+//
+// supplies: glBegin glEnd glVertex2f glVertex3f glVertex3fv glColor3f glColor3fv glLineWidth
+//   glPointSize glViewport glutInitWindowSize glutCreateWindow glutGet glutGetModifiers
+//   glutDisplayFunc glutReshapeFunc glutKeyboardFunc glutMouseFunc glutMotionFunc glutCreateMenu
+//   glutAddMenuEntry glutAttachMenu glutDetachMenu
+// passes after drawing the waiting polygons: glClear glEnable glDisable glLightfv glLoadIdentity
+//   glPopMatrix glRotatef glTranslatef gluOrtho2D gluPerspective glutSwapBuffers
+// passes: glClearColor glMatrixMode glPushMatrix glutInit glutInitDisplayMode
+//   glutInitWindowPosition glutMainLoop glutPostRedisplay
+// does not support: glVertex* glColor* glNormal* glTexCoord* glRect* glScale* glMultMatrix*
+//   glLoadMatrix* glFrustum glOrtho glDepthFunc glShadeModel glBlendFunc glutAddSubMenu
+//   glutSetMenu glutDestroyMenu glutChangeTo* glutRemoveMenuItem glutIdleFunc glutTimerFunc
+//   glutFullScreen glutSetCursor
+// (Other vertex and colour forms would pass the layer by; the state calls would reach polygons
+// drawn before them, which wait to be drawn together; the menu calls are beyond the layer's menus.)
 #pragma once
 
 #include <GL/glut.h>

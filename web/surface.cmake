@@ -1,0 +1,61 @@
+# The web layer's surface, checked when the web build is configured: the lists in web/layer.h
+# against the layer's own definitions there, and every GL, GLU and GLUT call in the viewers'
+# sources against the lists. Any mismatch stops the configuration with the call and the file.
+#   gaugeplot_web_check_surface(SOURCE...)
+
+function(gaugeplot_web_check_surface)
+  set(header ${CMAKE_CURRENT_SOURCE_DIR}/layer.h)
+  file(READ ${header} layer)
+  # The lists: "// name: word word", continued on lines that begin with "//   ".
+  string(REGEX REPLACE "\n//   " " " joined "${layer}")
+  foreach(list supplies "passes after drawing the waiting polygons" passes "does not support")
+    string(REGEX MATCH "\n// ${list}: ([^\n]*)" line "${joined}")
+    if(NOT line)
+      message(FATAL_ERROR "web/layer.h has no list '// ${list}:'")
+    endif()
+    string(REGEX MATCHALL "[A-Za-z0-9_*]+" words "${CMAKE_MATCH_1}")
+    string(MAKE_C_IDENTIFIER "${list}" name)
+    set(${name} ${words})
+  endforeach()
+
+  # Each call the layer supplies is renamed to its own function, each that it draws the waiting
+  # polygons before is a function-like macro, and it defines no other GL name.
+  string(REGEX MATCHALL "\n#define (glu?t?[A-Z][A-Za-z0-9_]*)(\\()?" defines "${layer}")
+  foreach(define ${defines})
+    string(REGEX MATCH "(glu?t?[A-Z][A-Za-z0-9_]*)(\\()?" unused "${define}")
+    if(CMAKE_MATCH_2 AND NOT CMAKE_MATCH_1 IN_LIST passes_after_drawing_the_waiting_polygons)
+      message(FATAL_ERROR "web/layer.h wraps ${CMAKE_MATCH_1}, which its list of calls passed after drawing does not name")
+    elseif(NOT CMAKE_MATCH_2 AND NOT CMAKE_MATCH_1 IN_LIST supplies)
+      message(FATAL_ERROR "web/layer.h renames ${CMAKE_MATCH_1}, which its list of supplied calls does not name")
+    endif()
+    list(APPEND defined ${CMAKE_MATCH_1})
+  endforeach()
+  foreach(call ${supplies} ${passes_after_drawing_the_waiting_polygons})
+    if(NOT call IN_LIST defined)
+      message(FATAL_ERROR "web/layer.h lists ${call} as supplied or passed after drawing, but defines nothing for it")
+    endif()
+  endforeach()
+
+  # The viewers' calls, comments left out.
+  set(known ${supplies} ${passes_after_drawing_the_waiting_polygons} ${passes})
+  foreach(source ${ARGN})
+    file(READ ${source} code)
+    string(REGEX REPLACE "//[^\n]*" "" code "${code}")
+    string(REGEX MATCHALL "[^A-Za-z0-9_](glu?t?[A-Z][A-Za-z0-9_]*)[ \t]*\\(" calls "${code}")
+    file(RELATIVE_PATH shown ${PROJECT_SOURCE_DIR} ${source})
+    foreach(call ${calls})
+      string(REGEX MATCH "glu?t?[A-Z][A-Za-z0-9_]*" call "${call}")
+      if(call IN_LIST known)
+        continue()
+      endif()
+      foreach(family ${does_not_support})
+        string(REPLACE "*" "[A-Za-z0-9_]*" pattern "^${family}$")
+        if(call MATCHES "${pattern}")
+          message(FATAL_ERROR "${shown} calls ${call}, which the web build does not support (web/layer.h)")
+        endif()
+      endforeach()
+      message(FATAL_ERROR "${shown} calls ${call}, which web/layer.h neither supplies nor passes: "
+        "add it to one of its lists, with what the layer must do for it")
+    endforeach()
+  endforeach()
+endfunction()
