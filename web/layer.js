@@ -354,7 +354,9 @@ var GaugeplotWebLibrary = {
       }
     },
 
+    // An open menu is closed: the layout it was placed in has gone.
     onFullscreenChange: function() {
+      GaugeplotWeb.closeMenu();
       var button = document.getElementById('fullscreen');
       var full = document.fullscreenElement !== null;
       button.textContent = full ? 'Leave full screen' : 'Full screen';
