@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Builds both viewers for the web with Debian's Emscripten and makes the static site
-# build-web/site/ and build-web/gaugeplot-<version>-web.zip (the same files, for any static host).
+# build-web/site/ and build-web/gaugeplot-<version>-web.zip (the same files, for any static host):
+# both viewers' pages, the front page, and what installs the site and keeps it for use offline (the
+# manifest, its icons, the service worker).
 #   scripts/package-web.sh           the site and the zip
 #   scripts/package-web.sh --test    also builds the unit tests against the recording fake and runs
 #                                    them under node; the Linux unit tests must be built in build/
@@ -17,7 +19,8 @@ case "${1:-}" in
   *) echo "usage: scripts/package-web.sh [--test]" >&2; exit 2 ;;
 esac
 
-packages=(cmake make emscripten)
+# librsvg2-bin makes the site's PNG icons from the SVG one (rsvg-convert).
+packages=(cmake make emscripten librsvg2-bin)
 [ $test_mode -eq 1 ] && packages+=(googletest)
 command -v python3 >/dev/null || packages+=(python3)  # packs the zip; scripts/run.sh web serves with it
 scripts/setup.sh "${packages[@]}"
@@ -47,7 +50,11 @@ mkdir -p "$site"
 for viewer in gaugeplot2d gaugeplot3d; do
   cp "$build/$viewer/$viewer".{html,js,wasm} packaging/$viewer.svg "$site/"
 done
-cp web/index.html "$site/"
+cp web/index.html web/manifest.json "$build"/web/gaugeplot-*.png "$site/"
+# The service worker's cache is named after the version; the digest of everything else it keeps
+# makes a rebuilt site of the same version a new service worker too.
+digest=$(cd "$site" && LC_ALL=C ls | xargs cat | sha256sum | cut -c1-16)
+sed -e "s/@VERSION@/$version/" -e "s/@DIGEST@/$digest/" web/sw.js >"$site/sw.js"
 
 # The zip holds one folder; its entries in a fixed order with the last commit's time and no
 # owner or change time, so the same commit gives the same bytes (Python's zipfile writes those).

@@ -26,7 +26,7 @@ constexpr int MaxMenus = 8;
 constexpr int Buttons = 3;
 
 struct Window {
-    int width = 300;   // CSS pixels, as glutInitWindowSize asked; GLUT's default otherwise
+    int width = 300;   // CSS pixels, as web/layer.js fitted the size glutInitWindowSize asked
     int height = 300;
     int modifiers = 0;  // of the event being delivered
     bool firstFrameDrawn = false;
@@ -64,14 +64,13 @@ void reshapeInCssPixels(int, int)
 
 extern "C" {
 
+// The page fits the asked size to its room (gaugeplotWebReshape sets window.width and height).
 void gaugeplotWebInitWindowSize(int width, int height)
 {
-    window.width = width;
-    window.height = height;
     const double ratio = gaugeplotWebPixelRatio();
     gaugeplotWebSetPixelRatio(float(ratio));
     gaugeplotWebSizeWindow(width, height);
-    glutInitWindowSize(int(std::lround(width * ratio)), int(std::lround(height * ratio)));
+    glutInitWindowSize(int(std::lround(window.width * ratio)), int(std::lround(window.height * ratio)));
 }
 
 int gaugeplotWebCreateWindow(const char* title)
@@ -164,6 +163,19 @@ EMSCRIPTEN_KEEPALIVE void gaugeplotWebDeliverMenu(int menu, int value)
     window.modifiers = 0;
     if (menu >= 1 && menu <= window.menuCount)
         window.menus[menu - 1](value);
+}
+
+// The page has fitted the window anew and sized the canvas: the viewer hears of it as of a desktop
+// resize, and the picture is drawn at once, since resizing the canvas cleared it. Before the main
+// loop (no reshape callback yet) only the size is kept, for GLUT's first reshape.
+EMSCRIPTEN_KEEPALIVE void gaugeplotWebReshape(int width, int height)
+{
+    window.width = width;
+    window.height = height;
+    if (window.reshape == nullptr)
+        return;
+    reshapeInCssPixels(width, height);
+    displayUnlessHalted();
 }
 
 // After exit(): no frame is drawn any more.

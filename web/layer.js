@@ -9,6 +9,12 @@
 // - touch and pen: a touch is the left button; a long press (or the browser's context-menu event)
 //   is the right button, so it opens the menu, or reaches the viewer when none is attached;
 // - keys as characters (Esc is 27), at the last pointer position; none while the menu is open;
+// - the keyboard's menu key and Shift+F10 open the right button's menu where the pointer last was
+//   on the canvas (its centre before that); arrows move between entries, Enter or Space chooses, Esc
+//   or Tab closes it; the pop-up has the menu and menuitem roles for screen readers;
+// - the window's size: fitted to the visible area below the header, as a window manager fits a
+//   window to a screen, and fitted anew (the viewer reshaped, the picture redrawn at once) whenever
+//   that area changes or the page's button puts the window in full screen or takes it out;
 // - exit(): the viewers end with exit(status), which throws out of the call here; the page then
 //   says so, offers to start again, and nothing reaches the viewer any more.
 var GaugeplotWebLibrary = {
@@ -20,6 +26,10 @@ var GaugeplotWebLibrary = {
     swallowed: [false, false, false],  // pressed, and the press opened or closed the menu
     touch: null,           // the touch or pen contact under way
     x: 0, y: 0,            // last pointer position, CSS pixels from the canvas's top-left
+    pointed: false,        // the pointer has been on the canvas
+    askedWidth: 300, askedHeight: 300,  // CSS pixels, as glutInitWindowSize asked
+    width: 0, height: 0,   // CSS pixels, as fitted
+    ratio: 1,              // backing-store pixels per CSS pixel, taken when the page loads
     ended: false,
     TouchSlop: 6,          // CSS pixels a contact may move and still be a tap or a long press
     LongPressMs: 600,
@@ -35,6 +45,7 @@ var GaugeplotWebLibrary = {
       var r = GaugeplotWeb.canvas().getBoundingClientRect();
       GaugeplotWeb.x = Math.floor(e.clientX - r.left);
       GaugeplotWeb.y = Math.floor(e.clientY - r.top);
+      GaugeplotWeb.pointed = true;
     },
 
     // Every call into the viewer: exit() arrives here as Emscripten's ExitStatus.
@@ -60,11 +71,11 @@ var GaugeplotWebLibrary = {
       });
     },
 
-    // A press of the button: the menu if one is attached, else the viewer. pageX/pageY: where.
-    buttonDown: function(button, modifiers, pageX, pageY) {
+    // A press of the button: the menu if one is attached, else the viewer. clientX/clientY: where.
+    buttonDown: function(button, modifiers, clientX, clientY) {
       if (GaugeplotWeb.attached[button]) {
         GaugeplotWeb.swallowed[button] = true;
-        GaugeplotWeb.showMenu(GaugeplotWeb.attached[button], pageX, pageY);
+        GaugeplotWeb.showMenu(GaugeplotWeb.attached[button], clientX, clientY);
       } else {
         GaugeplotWeb.delivered[button] = true;
         GaugeplotWeb.press(button, 0 /* GLUT_DOWN */, modifiers);
@@ -83,18 +94,24 @@ var GaugeplotWebLibrary = {
       return GaugeplotWeb.delivered[0] || GaugeplotWeb.delivered[1] || GaugeplotWeb.delivered[2];
     },
 
-    showMenu: function(menu, pageX, pageY) {
+    // In full screen only the full-screen element shows, so the menu goes into it.
+    showMenu: function(menu, clientX, clientY) {
       GaugeplotWeb.closeMenu();
+      var holder = document.fullscreenElement || document.body;
+      var origin = holder === document.body ? {left: -window.scrollX, top: -window.scrollY} : holder.getBoundingClientRect();
+      var left = clientX - origin.left, top = clientY - origin.top;
       var box = document.createElement('div');
       box.id = 'glut-menu';
       box.setAttribute('role', 'menu');
-      box.style.left = pageX + 'px';
-      box.style.top = pageY + 'px';
+      box.setAttribute('aria-label', document.title + ' menu');
+      box.style.left = left + 'px';
+      box.style.top = top + 'px';
       (GaugeplotWeb.menus[menu] || []).forEach(function(entry) {
         var item = document.createElement('button');
         item.type = 'button';
         item.className = 'glut-menu-entry';
         item.setAttribute('role', 'menuitem');
+        item.tabIndex = -1;  // reached with the arrows, as in a desktop menu
         item.dataset.value = entry.value;
         item.textContent = entry.label;
         item.addEventListener('click', function() {
@@ -103,18 +120,48 @@ var GaugeplotWebLibrary = {
         });
         box.appendChild(item);
       });
-      document.body.appendChild(box);
+      holder.appendChild(box);
       // Kept inside the browser's window, as freeglut keeps its menus on the screen.
       var r = box.getBoundingClientRect();
       var w = document.documentElement.clientWidth, h = document.documentElement.clientHeight;
-      if (r.right > w) box.style.left = Math.max(0, pageX - (r.right - w)) + 'px';
-      if (r.bottom > h) box.style.top = Math.max(0, pageY - (r.bottom - h)) + 'px';
+      if (r.right > w) box.style.left = Math.max(0, left - (r.right - w)) + 'px';
+      if (r.bottom > h) box.style.top = Math.max(0, top - (r.bottom - h)) + 'px';
       GaugeplotWeb.openMenu = box;
     },
 
+    // The focus, when it was in the menu, goes back to the canvas.
     closeMenu: function() {
-      if (GaugeplotWeb.openMenu) GaugeplotWeb.openMenu.remove();
+      var menu = GaugeplotWeb.openMenu;
       GaugeplotWeb.openMenu = null;
+      if (!menu) return;
+      var focused = menu.contains(document.activeElement);
+      menu.remove();
+      if (focused) GaugeplotWeb.canvas().focus({preventScroll: true});
+    },
+
+    // The menu key or Shift+F10: the right button's menu, its first entry focused.
+    keyMenu: function() {
+      var menu = GaugeplotWeb.attached[2 /* GLUT_RIGHT_BUTTON */];
+      if (!menu) return;
+      var r = GaugeplotWeb.canvas().getBoundingClientRect();
+      var x = GaugeplotWeb.pointed ? Math.min(Math.max(GaugeplotWeb.x, 0), GaugeplotWeb.width - 1) : Math.floor(GaugeplotWeb.width / 2);
+      var y = GaugeplotWeb.pointed ? Math.min(Math.max(GaugeplotWeb.y, 0), GaugeplotWeb.height - 1) : Math.floor(GaugeplotWeb.height / 2);
+      GaugeplotWeb.showMenu(menu, r.left + x, r.top + y);
+      GaugeplotWeb.openMenu.querySelector('[role=menuitem]').focus();
+    },
+
+    // Keys while the menu is open; Enter and Space are the focused entry's own.
+    menuKey: function(e) {
+      var entries = Array.prototype.slice.call(GaugeplotWeb.openMenu.querySelectorAll('[role=menuitem]'));
+      var at = entries.indexOf(document.activeElement), last = entries.length - 1;
+      var to = {ArrowDown: at < 0 || at === last ? 0 : at + 1, ArrowUp: at <= 0 ? last : at - 1, Home: 0, End: last}[e.key];
+      if (e.key === 'Escape' || e.key === 'Tab') {
+        e.preventDefault();
+        GaugeplotWeb.closeMenu();
+      } else if (to !== undefined) {
+        e.preventDefault();
+        entries[to].focus();
+      }
     },
 
     onMouseDown: function(e) {
@@ -122,7 +169,7 @@ var GaugeplotWebLibrary = {
       e.preventDefault();
       if (GaugeplotWeb.ended || GaugeplotWeb.swallowed[e.button]) return;
       GaugeplotWeb.place(e);
-      GaugeplotWeb.buttonDown(e.button, GaugeplotWeb.modifiers(e), e.pageX, e.pageY);
+      GaugeplotWeb.buttonDown(e.button, GaugeplotWeb.modifiers(e), e.clientX, e.clientY);
     },
 
     onMouseUp: function(e) {
@@ -132,7 +179,10 @@ var GaugeplotWebLibrary = {
     },
 
     onMouseMove: function(e) {
-      if (!GaugeplotWeb.dragging()) return;
+      if (!GaugeplotWeb.dragging()) {
+        if (e.target === GaugeplotWeb.canvas()) GaugeplotWeb.place(e);
+        return;
+      }
       var x = GaugeplotWeb.x, y = GaugeplotWeb.y;
       GaugeplotWeb.place(e);
       if (GaugeplotWeb.x !== x || GaugeplotWeb.y !== y) GaugeplotWeb.motion(GaugeplotWeb.modifiers(e));
@@ -157,7 +207,7 @@ var GaugeplotWebLibrary = {
       e.preventDefault();
       if (GaugeplotWeb.ended) return;
       GaugeplotWeb.canvas().setPointerCapture(e.pointerId);
-      var touch = {id: e.pointerId, clientX: e.clientX, clientY: e.clientY, pageX: e.pageX, pageY: e.pageY,
+      var touch = {id: e.pointerId, clientX: e.clientX, clientY: e.clientY,
                    modifiers: GaugeplotWeb.modifiers(e), pressed: false, held: false};
       touch.timer = setTimeout(function() { GaugeplotWeb.longPress(touch); }, GaugeplotWeb.LongPressMs);
       GaugeplotWeb.touch = touch;
@@ -167,7 +217,7 @@ var GaugeplotWebLibrary = {
       clearTimeout(touch.timer);
       touch.pressed = true;
       GaugeplotWeb.place(touch);
-      GaugeplotWeb.buttonDown(0, touch.modifiers, touch.pageX, touch.pageY);
+      GaugeplotWeb.buttonDown(0, touch.modifiers, touch.clientX, touch.clientY);
     },
 
     longPress: function(touch) {
@@ -175,7 +225,7 @@ var GaugeplotWebLibrary = {
       clearTimeout(touch.timer);
       touch.held = true;
       GaugeplotWeb.place(touch);
-      GaugeplotWeb.buttonDown(2, touch.modifiers, touch.pageX, touch.pageY);
+      GaugeplotWeb.buttonDown(2, touch.modifiers, touch.clientX, touch.clientY);
       GaugeplotWeb.buttonUp(2, touch.modifiers);
     },
 
@@ -211,10 +261,19 @@ var GaugeplotWebLibrary = {
     onKeyDown: function(e) {
       if (GaugeplotWeb.ended || e.ctrlKey || e.metaKey) return;
       if (GaugeplotWeb.openMenu) {
-        if (e.key === 'Escape') {
-          e.preventDefault();
-          GaugeplotWeb.closeMenu();
-        }
+        GaugeplotWeb.menuKey(e);
+        return;
+      }
+      var onViewer = e.target === GaugeplotWeb.canvas() || e.target === document.body;
+      if (onViewer && (e.key === 'ContextMenu' || (e.key === 'F10' && e.shiftKey))) {
+        e.preventDefault();
+        GaugeplotWeb.keyMenu();
+        return;
+      }
+      // What browsers do with Esc in full screen, whichever browser: leave it, the viewer running on.
+      if (e.key === 'Escape' && document.fullscreenElement) {
+        e.preventDefault();
+        document.exitFullscreen();
         return;
       }
       if (e.target instanceof HTMLButtonElement && (e.key === 'Enter' || e.key === ' ')) return;
@@ -255,11 +314,54 @@ var GaugeplotWebLibrary = {
       });
     },
 
-    // The window's place: centred, on whole CSS pixels so that pointer positions are whole too.
-    centre: function() {
-      var screen = GaugeplotWeb.canvas().parentElement;
-      var free = document.documentElement.clientWidth - screen.offsetWidth;
-      screen.style.marginLeft = Math.max(0, Math.floor(free / 2)) + 'px';
+    // The window as a window manager fits it to the screen: the asked size where the visible area
+    // below the header holds it, else the largest of the same shape that fits; in full screen the
+    // largest the screen holds. Each side is rounded down to whole CSS pixels, and the window is
+    // centred on whole ones, so that pointer positions stay whole. After the end only the CSS size
+    // follows, which keeps the last picture.
+    fit: function() {
+      var canvas = GaugeplotWeb.canvas(), win = canvas.parentElement, screen = win.parentElement;
+      var full = document.fullscreenElement === screen;
+      var view = window.visualViewport;
+      var roomWidth = full ? screen.clientWidth : document.documentElement.clientWidth;
+      var roomHeight = full ? screen.clientHeight
+        : Math.floor((view ? view.height * view.scale : window.innerHeight) - (screen.getBoundingClientRect().top + window.scrollY));
+      var scale = Math.min(roomWidth / GaugeplotWeb.askedWidth, roomHeight / GaugeplotWeb.askedHeight);
+      if (!full) scale = Math.min(scale, 1);
+      // 1e-9: a side that fits exactly must not lose a pixel to the division's rounding.
+      var width = Math.max(1, Math.floor(GaugeplotWeb.askedWidth * scale + 1e-9));
+      var height = Math.max(1, Math.floor(GaugeplotWeb.askedHeight * scale + 1e-9));
+      win.style.width = width + 'px';
+      win.style.height = height + 'px';
+      win.style.marginLeft = Math.max(0, Math.floor((roomWidth - width) / 2)) + 'px';
+      win.style.marginTop = full ? Math.max(0, Math.floor((roomHeight - height) / 2)) + 'px' : '';
+      if (GaugeplotWeb.ended || (width === GaugeplotWeb.width && height === GaugeplotWeb.height)) return;
+      GaugeplotWeb.width = width;
+      GaugeplotWeb.height = height;
+      canvas.width = Math.round(width * GaugeplotWeb.ratio);
+      canvas.height = Math.round(height * GaugeplotWeb.ratio);
+      GaugeplotWeb.call(function() { Module['_gaugeplotWebReshape'](width, height); });
+    },
+
+    // The header's button; in full screen it moves into the full-screen element, which alone shows.
+    toggleFullscreen: function() {
+      if (document.fullscreenElement) {
+        document.exitFullscreen();
+      } else {
+        GaugeplotWeb.canvas().parentElement.parentElement.requestFullscreen().catch(function(e) {
+          console.warn('gaugeplot: the browser refused full screen: ' + e.message);
+        });
+      }
+    },
+
+    // An open menu is closed: the layout it was placed in has gone.
+    onFullscreenChange: function() {
+      GaugeplotWeb.closeMenu();
+      var button = document.getElementById('fullscreen');
+      var full = document.fullscreenElement !== null;
+      button.textContent = full ? 'Leave full screen' : 'Full screen';
+      (full ? document.fullscreenElement : document.querySelector('header')).appendChild(button);
+      GaugeplotWeb.fit();
     },
   },
 
@@ -267,16 +369,17 @@ var GaugeplotWebLibrary = {
 
   gaugeplotWebPixelRatio__deps: ['$GaugeplotWeb'],
   gaugeplotWebPixelRatio: function() {
-    return window.devicePixelRatio > 0 ? window.devicePixelRatio : 1;
+    GaugeplotWeb.ratio = window.devicePixelRatio > 0 ? window.devicePixelRatio : 1;
+    return GaugeplotWeb.ratio;
   },
 
   // The canvas's CSS size is its holder's: Emscripten's GLUT sets and clears the canvas's own style.
+  // The fitted size reaches web/layer.cpp through gaugeplotWebReshape.
   gaugeplotWebSizeWindow__deps: ['$GaugeplotWeb'],
   gaugeplotWebSizeWindow: function(width, height) {
-    var screen = GaugeplotWeb.canvas().parentElement;
-    screen.style.width = width + 'px';
-    screen.style.height = height + 'px';
-    GaugeplotWeb.centre();
+    GaugeplotWeb.askedWidth = width;
+    GaugeplotWeb.askedHeight = height;
+    GaugeplotWeb.fit();
   },
 
   gaugeplotWebOpenWindow__deps: ['$GaugeplotWeb'],
@@ -295,7 +398,16 @@ var GaugeplotWebLibrary = {
       if (e.target === canvas || (GaugeplotWeb.openMenu && GaugeplotWeb.openMenu.contains(e.target))) GaugeplotWeb.onContextMenu(e);
     });
     window.addEventListener('keydown', GaugeplotWeb.onKeyDown, true);
-    window.addEventListener('resize', GaugeplotWeb.centre);
+    // A resized browser window, a turned phone, the on-screen keyboard shown or put aside.
+    window.addEventListener('resize', GaugeplotWeb.fit);
+    if (window.visualViewport) window.visualViewport.addEventListener('resize', GaugeplotWeb.fit);
+    document.addEventListener('fullscreenchange', GaugeplotWeb.onFullscreenChange);
+    var button = document.getElementById('fullscreen');
+    if (button && document.fullscreenEnabled) {
+      button.hidden = false;
+      button.addEventListener('click', GaugeplotWeb.toggleFullscreen);
+    }
+    GaugeplotWeb.fit();  // the button may have made the header taller
   },
 
   gaugeplotWebScreenSize: function(height) {

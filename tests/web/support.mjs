@@ -66,16 +66,20 @@ export function launch() {
 }
 
 // A viewer's page, loaded until the viewer has drawn its first frame. Every console error and
-// uncaught exception is kept in page.errors.
+// uncaught exception is kept in page.errors, every console message of the load in page.loadMessages.
 export async function openViewer(browser, url, name, { width = 900, height = 800, scale = 1, touch = false } = {}) {
   const page = await browser.newPage();
   page.errors = [];
+  page.loadMessages = [];
+  const loading = (m) => page.loadMessages.push(`${m.type()}: ${m.text()}`);
+  page.on('console', loading);
   page.on('console', (m) => { if (m.type() === 'error') page.errors.push(m.text()); });
   page.on('pageerror', (e) => page.errors.push(String(e)));
   page.on('requestfailed', (r) => page.errors.push(`${r.url()}: ${r.failure()?.errorText}`));
   await page.setViewport({ width, height, deviceScaleFactor: scale, hasTouch: touch });
   await page.goto(`${url}/${name}.html`, { waitUntil: 'load', timeout: Timeout });
   await page.waitForFunction(() => window.gaugeplotReady === true, { timeout: Timeout });
+  page.off('console', loading);
   page.canvasBox = await canvasBox(page);
   return page;
 }
@@ -129,14 +133,26 @@ export function menuEntries(page) {
 // A right click at the window pixel opens the menu; then a click on the entry with this label.
 export async function chooseMenuEntry(page, label, x = 100, y = 100) {
   await rightPress(page, x, y);
-  const entry = await page.waitForFunction((text) =>
-    [...document.querySelectorAll('#glut-menu button.glut-menu-entry')].find((b) => b.textContent === text),
-  { timeout: Timeout }, label);
+  const entry = await menuEntry(page, label);
   await entry.asElement().click();
   await page.waitForFunction(() => {
     const menu = document.getElementById('glut-menu');
     return !menu || menu.getClientRects().length === 0;
   }, { timeout: Timeout });
+}
+
+// A touch at the window pixel: a tap, or held as a long press.
+export async function touch(page, x, y, { hold = false } = {}) {
+  const p = at(page, x, y);
+  if (!hold) return page.touchscreen.tap(p.x, p.y);
+  await (await page.createCDPSession()).send('Input.synthesizeTapGesture', { x: p.x, y: p.y, duration: 1500, tapCount: 1, gestureSourceType: 'touch' });
+}
+
+// The open menu's entry with this label, once it shows.
+export function menuEntry(page, label) {
+  return page.waitForFunction((text) =>
+    [...document.querySelectorAll('#glut-menu button.glut-menu-entry')].find((b) => b.textContent === text),
+  { timeout: Timeout }, label);
 }
 
 export async function key(page, name) {

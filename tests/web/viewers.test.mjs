@@ -23,6 +23,7 @@ const open = (name, options) => web.openViewer(browser, server.url, name, option
 
 async function closePage(page) {
   assert.deepEqual(page.errors, [], 'errors in the page console');
+  assert.deepEqual(page.loadMessages, [], 'console messages while the page loaded');
   await page.close();
 }
 
@@ -291,15 +292,10 @@ describe('high density and touch', () => {
 
   test('a touch acts as the left button and a long press opens the menu', async () => {
     const page = await open('gaugeplot2d', { touch: true });
-    const client = await page.createCDPSession();
     // A long press, then a tap on the entry: what a tablet gives to choose from the menu.
     const choose = async (label) => {
-      await client.send('Input.synthesizeTapGesture', {
-        x: page.canvasBox.x + 100, y: page.canvasBox.y + 100, duration: 1500, tapCount: 1, gestureSourceType: 'touch',
-      });
-      const entry = await page.waitForFunction((text) =>
-        [...document.querySelectorAll('#glut-menu button.glut-menu-entry')].find((b) => b.textContent === text),
-      { timeout: web.Timeout }, label);
+      await web.touch(page, 100, 100, { hold: true });
+      const entry = await web.menuEntry(page, label);
       assert.deepEqual(await web.menuEntries(page), Viewers.gaugeplot2d.menu);
       await entry.asElement().tap();
     };
@@ -317,3 +313,73 @@ describe('high density and touch', () => {
 // contrast away (32 for the faint band and shading edges, more for the black outlines). Measured:
 // 89 (2D) and 855 (3D, all its shaded faces' edges) pixels beyond 32; at most 0.5 % is allowed.
 const DensityTolerance = { channel: 32, share: 0.005 };
+
+// The canvas wholly in a width x height view, of the viewer's shape but for rounding; once its
+// backing store is no longer `resizedFrom` pixels wide, if given.
+async function expectFitted(page, name, width, height, resizedFrom = 0) {
+  if (resizedFrom) await page.waitForFunction((w) => document.getElementById('canvas').width !== w, { timeout: web.Timeout }, resizedFrom);
+  const b = page.canvasBox = await web.canvasBox(page);
+  assert.ok(b.x >= 0 && b.y >= 0 && b.x + b.width <= width && b.y + b.height <= height &&
+    Math.abs(b.width * Viewers[name].height / Viewers[name].width - b.height) < 1, `${JSON.stringify(b)} in ${width} x ${height}`);
+  return b;
+}
+
+describe('fitted to the page', () => {
+  for (const [name, isBand] of [['gaugeplot2d', isBand2d], ['gaugeplot3d', isBand3d]]) {
+    test(`${name}: on a phone the whole canvas is in view and a polygon sketched by touch around the origin brings up the band; turned or in a low window the viewer is reshaped to fit`, async () => {
+      const page = await open(name, { width: 390, height: 844, scale: 3, touch: true });
+      const menu = async (label) => (await web.touch(page, 20, 20, { hold: true }), (await web.menuEntry(page, label)).asElement().tap());
+      await menu(Viewers[name].menu[0]);
+      // The session's points, scaled as the window was, so that they surround the window centre.
+      for (const [x, y] of name === 'gaugeplot2d' ? Square2d : Quad3d)
+        await web.touch(page, Math.round(x * page.canvasBox.width / Viewers[name].width), Math.round(y * page.canvasBox.width / Viewers[name].width));
+      await (name === 'gaugeplot2d' ? menu('new polygon') : web.touch(page, 20, 20, { hold: true }));
+      const banded = (i) => [0, i.width >> 1].every((x) => web.count(i, isBand, { x, y: 0, width: i.width >> 1, height: i.height }) > 1000);
+      for (const [width, height] of [[390, 844], [844, 390], [1024, 600]]) {
+        if (width !== 390) await page.setViewport({ width, height, deviceScaleFactor: 3, hasTouch: true });
+        const box = await expectFitted(page, name, width, height, width === 390 ? 0 : page.canvasBox.backingWidth);
+        const image = await web.waitForImage(page, banded);
+        assert.ok(banded(image), `no band on both sides of the origin at ${width} x ${height}`);
+        // gaugeplot2d's red origin point marks the centre it was reshaped to (3 device pixels per CSS pixel).
+        assert.ok(name !== 'gaugeplot2d' || web.near(web.pixel(image, 3 * (box.width >> 1) + 1, 3 * (box.height >> 1) + 1), { r: 179, g: 26, b: 26 }),
+          'the origin is off the centre');
+      }
+      await closePage(page);
+    });
+  }
+
+  test('gaugeplot2d: full screen takes the screen and Esc leaves it, the viewer running; Tab reaches the canvas, Shift+F10 opens the menu at its centre, Esc closes it; the menu key, the arrows and Enter choose "Print Values"', async () => {
+    const page = await open('gaugeplot2d');
+    const windowed = page.canvasBox;
+    // 900 x 675 at (0, 62): the largest of the window's shape that the 900 x 800 screen holds, centred.
+    await page.click('#fullscreen');
+    assert.deepEqual(await expectFitted(page, 'gaugeplot2d', 900, 800, 640).then((b) => [b.x, b.y, b.width, b.height]), [0, 62, 900, 675]);
+    await web.key(page, 'Escape');
+    assert.deepEqual(await expectFitted(page, 'gaugeplot2d', 900, 800, 900), windowed);
+
+    for (let i = 0; i < 4 && await page.evaluate(() => document.activeElement.id) !== 'canvas'; i++) await web.key(page, 'Tab');
+    await page.keyboard.down('Shift').then(() => web.key(page, 'F10')).then(() => page.keyboard.up('Shift'));
+    assert.deepEqual(await page.$eval('#glut-menu', (m) => [m.getBoundingClientRect().left, m.getBoundingClientRect().top,
+      document.activeElement.textContent, ...[m, ...m.children].map((e) => e.getAttribute('role'))]),
+    [windowed.x + 320, windowed.y + 240, 'new polygon', 'menu', ...Viewers.gaugeplot2d.menu.map(() => 'menuitem')]);
+    await web.key(page, 'Escape');
+    assert.equal(await menuOpen(page), false, 'Esc did not close the menu');
+    for (const name of ['ContextMenu', 'ArrowUp', 'ArrowUp', 'Enter']) await web.key(page, name);
+    await page.waitForFunction(() => document.getElementById('listing').textContent !== '', { timeout: web.Timeout });
+    assert.equal(await page.evaluate(() => window.gaugeplotExitStatus), undefined, 'an Esc reached the viewer');
+    await closePage(page);
+  });
+});
+
+test('after one visit both viewers load and draw with no network, and Chromium finds the site installable', async () => {
+  const own = await web.serve();  // stopped halfway: the network gone
+  const page = await web.openViewer(browser, own.url, 'gaugeplot3d');
+  await page.evaluate(() => navigator.serviceWorker.ready);
+  assert.deepEqual((await (await page.createCDPSession()).send('Page.getInstallabilityErrors')).installabilityErrors, []);
+  await own.close();
+  for (const name of ['gaugeplot3d', 'gaugeplot2d']) {
+    await page.goto(`${own.url}/${name}.html`, { waitUntil: 'load', timeout: web.Timeout });
+    await page.waitForFunction(() => window.gaugeplotReady === true, { timeout: web.Timeout });
+  }
+  await closePage(page);
+});
