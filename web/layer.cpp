@@ -11,13 +11,13 @@
 
 // web/layer.js
 extern "C" {
-double gaugeplotWebPixelRatio();
-void gaugeplotWebSizeWindow(int width, int height);
-void gaugeplotWebOpenWindow(const char* title);
-int gaugeplotWebScreenSize(int height);
-void gaugeplotWebFrameDrawn();
-void gaugeplotWebMenuEntry(int menu, const char* label, int value);
-void gaugeplotWebMenuAttach(int button, int menu);
+double toPagePixelRatio();
+void toPageSizeWindow(int width, int height);
+void toPageOpenWindow(const char* title);
+int toPageScreenSize(int height);
+void toPageFrameDrawn();
+void toPageMenuEntry(int menu, const char* label, int value);
+void toPageMenuAttach(int button, int menu);
 }
 
 namespace {
@@ -46,10 +46,10 @@ void displayUnlessHalted()
     if (window.halted || window.display == nullptr)
         return;
     window.display();
-    gaugeplotWebFlush();
+    layerFlush();
     if (!window.firstFrameDrawn) {
         window.firstFrameDrawn = true;
-        gaugeplotWebFrameDrawn();
+        toPageFrameDrawn();
     }
 }
 
@@ -64,51 +64,51 @@ void reshapeInCssPixels(int, int)
 
 extern "C" {
 
-// The page fits the asked size to its room (gaugeplotWebReshape sets window.width and height).
-void gaugeplotWebInitWindowSize(int width, int height)
+// The page fits the asked size to its room (fromPageReshape sets window.width and height).
+void layerGlutInitWindowSize(int width, int height)
 {
-    const double ratio = gaugeplotWebPixelRatio();
-    gaugeplotWebSetPixelRatio(float(ratio));
-    gaugeplotWebSizeWindow(width, height);
+    const double ratio = toPagePixelRatio();
+    layerSetPixelRatio(float(ratio));
+    toPageSizeWindow(width, height);
     glutInitWindowSize(int(std::lround(window.width * ratio)), int(std::lround(window.height * ratio)));
 }
 
-int gaugeplotWebCreateWindow(const char* title)
+int layerGlutCreateWindow(const char* title)
 {
-    gaugeplotWebOpenWindow(title);
+    toPageOpenWindow(title);
     return glutCreateWindow(title);
 }
 
-int gaugeplotWebGet(GLenum what)
+int layerGlutGet(GLenum what)
 {
     switch (what) {
-    case GLUT_SCREEN_WIDTH: return gaugeplotWebScreenSize(0);
-    case GLUT_SCREEN_HEIGHT: return gaugeplotWebScreenSize(1);
+    case GLUT_SCREEN_WIDTH: return toPageScreenSize(0);
+    case GLUT_SCREEN_HEIGHT: return toPageScreenSize(1);
     case GLUT_WINDOW_WIDTH: return window.width;
     case GLUT_WINDOW_HEIGHT: return window.height;
     default: return glutGet(what);
     }
 }
 
-int gaugeplotWebGetModifiers() { return window.modifiers; }
+int layerGlutGetModifiers() { return window.modifiers; }
 
-void gaugeplotWebDisplayFunc(void (*callback)())
+void layerGlutDisplayFunc(void (*callback)())
 {
     window.display = callback;
     glutDisplayFunc(displayUnlessHalted);
 }
 
-void gaugeplotWebReshapeFunc(void (*callback)(int, int))
+void layerGlutReshapeFunc(void (*callback)(int, int))
 {
     window.reshape = callback;
     glutReshapeFunc(reshapeInCssPixels);
 }
 
-void gaugeplotWebKeyboardFunc(void (*callback)(unsigned char, int, int)) { window.keyboard = callback; }
-void gaugeplotWebMouseFunc(void (*callback)(int, int, int, int)) { window.mouse = callback; }
-void gaugeplotWebMotionFunc(void (*callback)(int, int)) { window.motion = callback; }
+void layerGlutKeyboardFunc(void (*callback)(unsigned char, int, int)) { window.keyboard = callback; }
+void layerGlutMouseFunc(void (*callback)(int, int, int, int)) { window.mouse = callback; }
+void layerGlutMotionFunc(void (*callback)(int, int)) { window.motion = callback; }
 
-int gaugeplotWebCreateMenu(void (*callback)(int))
+int layerGlutCreateMenu(void (*callback)(int))
 {
     if (window.menuCount == MaxMenus)
         return 0;
@@ -117,48 +117,48 @@ int gaugeplotWebCreateMenu(void (*callback)(int))
     return window.currentMenu;
 }
 
-void gaugeplotWebAddMenuEntry(const char* label, int value)
+void layerGlutAddMenuEntry(const char* label, int value)
 {
     if (window.currentMenu != 0)
-        gaugeplotWebMenuEntry(window.currentMenu, label, value);
+        toPageMenuEntry(window.currentMenu, label, value);
 }
 
-void gaugeplotWebAttachMenu(int button)
+void layerGlutAttachMenu(int button)
 {
     if (button >= 0 && button < Buttons)
-        gaugeplotWebMenuAttach(button, window.currentMenu);
+        toPageMenuAttach(button, window.currentMenu);
 }
 
-void gaugeplotWebDetachMenu(int button)
+void layerGlutDetachMenu(int button)
 {
     if (button >= 0 && button < Buttons)
-        gaugeplotWebMenuAttach(button, 0);
+        toPageMenuAttach(button, 0);
 }
 
 // Called by web/layer.js. A viewer that calls exit() throws out of these to it.
 
-EMSCRIPTEN_KEEPALIVE void gaugeplotWebDeliverMouse(int button, int state, int x, int y, int modifiers)
+EMSCRIPTEN_KEEPALIVE void fromPageMouse(int button, int state, int x, int y, int modifiers)
 {
     window.modifiers = modifiers;
     if (window.mouse != nullptr)
         window.mouse(button, state, x, y);
 }
 
-EMSCRIPTEN_KEEPALIVE void gaugeplotWebDeliverMotion(int x, int y, int modifiers)
+EMSCRIPTEN_KEEPALIVE void fromPageMotion(int x, int y, int modifiers)
 {
     window.modifiers = modifiers;
     if (window.motion != nullptr)
         window.motion(x, y);
 }
 
-EMSCRIPTEN_KEEPALIVE void gaugeplotWebDeliverKey(int key, int x, int y, int modifiers)
+EMSCRIPTEN_KEEPALIVE void fromPageKey(int key, int x, int y, int modifiers)
 {
     window.modifiers = modifiers;
     if (window.keyboard != nullptr)
         window.keyboard(static_cast<unsigned char>(key), x, y);
 }
 
-EMSCRIPTEN_KEEPALIVE void gaugeplotWebDeliverMenu(int menu, int value)
+EMSCRIPTEN_KEEPALIVE void fromPageMenu(int menu, int value)
 {
     window.modifiers = 0;
     if (menu >= 1 && menu <= window.menuCount)
@@ -168,7 +168,7 @@ EMSCRIPTEN_KEEPALIVE void gaugeplotWebDeliverMenu(int menu, int value)
 // The page has fitted the window anew and sized the canvas: the viewer hears of it as of a desktop
 // resize, and the picture is drawn at once, since resizing the canvas cleared it. Before the main
 // loop (no reshape callback yet) only the size is kept, for GLUT's first reshape.
-EMSCRIPTEN_KEEPALIVE void gaugeplotWebReshape(int width, int height)
+EMSCRIPTEN_KEEPALIVE void fromPageReshape(int width, int height)
 {
     window.width = width;
     window.height = height;
@@ -179,6 +179,6 @@ EMSCRIPTEN_KEEPALIVE void gaugeplotWebReshape(int width, int height)
 }
 
 // After exit(): no frame is drawn any more.
-EMSCRIPTEN_KEEPALIVE void gaugeplotWebHalt() { window.halted = true; }
+EMSCRIPTEN_KEEPALIVE void fromPageHalt() { window.halted = true; }
 
 }  // extern "C"

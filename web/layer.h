@@ -4,6 +4,10 @@
 // functions (web/layer.cpp, web/layer.js); the calls it lets pass go to Emscripten's GLUT and GL
 // emulation. The viewers' sources stay as they are: only their calls are renamed here.
 //
+// The layer's functions are named by the direction of the call: layerGl* and layerGlut* take the
+// viewers' calls renamed here, layerFlush draws the waiting polygons; toPage* are web/layer.js's,
+// called from C++; fromPage* are web/layer.cpp's, called from web/layer.js.
+//
 // The layer's surface, in the lists below. The web build's configuration (web/surface.cmake)
 // checks them against the definitions in this file, and stops, naming the call and the file,
 // when a viewer source calls a GL, GLU or GLUT function that the first three lists do not name;
@@ -32,73 +36,73 @@ extern "C" {
 #endif
 
 // Primitives the GL emulation lacks or draws differently (web/primitives.cpp).
-void gaugeplotWebFlush(void);
-void gaugeplotWebBegin(GLenum mode);
-void gaugeplotWebEnd(void);
-void gaugeplotWebVertex2f(GLfloat x, GLfloat y);
-void gaugeplotWebVertex3f(GLfloat x, GLfloat y, GLfloat z);
-void gaugeplotWebVertex3fv(const GLfloat* v);
-void gaugeplotWebColor3f(GLfloat r, GLfloat g, GLfloat b);
-void gaugeplotWebColor3fv(const GLfloat* c);
-void gaugeplotWebLineWidth(GLfloat width);
-void gaugeplotWebPointSize(GLfloat size);
-void gaugeplotWebViewport(GLint x, GLint y, GLsizei width, GLsizei height);
+void layerFlush(void);
+void layerGlBegin(GLenum mode);
+void layerGlEnd(void);
+void layerGlVertex2f(GLfloat x, GLfloat y);
+void layerGlVertex3f(GLfloat x, GLfloat y, GLfloat z);
+void layerGlVertex3fv(const GLfloat* v);
+void layerGlColor3f(GLfloat r, GLfloat g, GLfloat b);
+void layerGlColor3fv(const GLfloat* c);
+void layerGlLineWidth(GLfloat width);
+void layerGlPointSize(GLfloat size);
+void layerGlViewport(GLint x, GLint y, GLsizei width, GLsizei height);
 
 // The window, its callbacks and menus (web/layer.cpp, web/layer.js).
-void gaugeplotWebInitWindowSize(int width, int height);
-int gaugeplotWebCreateWindow(const char* title);
-int gaugeplotWebGet(GLenum what);
-int gaugeplotWebGetModifiers(void);
-void gaugeplotWebDisplayFunc(void (*callback)(void));
-void gaugeplotWebReshapeFunc(void (*callback)(int, int));
-void gaugeplotWebKeyboardFunc(void (*callback)(unsigned char, int, int));
-void gaugeplotWebMouseFunc(void (*callback)(int, int, int, int));
-void gaugeplotWebMotionFunc(void (*callback)(int, int));
-int gaugeplotWebCreateMenu(void (*callback)(int));
-void gaugeplotWebAddMenuEntry(const char* label, int value);
-void gaugeplotWebAttachMenu(int button);
-void gaugeplotWebDetachMenu(int button);
+void layerGlutInitWindowSize(int width, int height);
+int layerGlutCreateWindow(const char* title);
+int layerGlutGet(GLenum what);
+int layerGlutGetModifiers(void);
+void layerGlutDisplayFunc(void (*callback)(void));
+void layerGlutReshapeFunc(void (*callback)(int, int));
+void layerGlutKeyboardFunc(void (*callback)(unsigned char, int, int));
+void layerGlutMouseFunc(void (*callback)(int, int, int, int));
+void layerGlutMotionFunc(void (*callback)(int, int));
+int layerGlutCreateMenu(void (*callback)(int));
+void layerGlutAddMenuEntry(const char* label, int value);
+void layerGlutAttachMenu(int button);
+void layerGlutDetachMenu(int button);
 
 #ifdef __cplusplus
 }
 #endif
 
-#define glBegin gaugeplotWebBegin
-#define glEnd gaugeplotWebEnd
-#define glVertex2f gaugeplotWebVertex2f
-#define glVertex3f gaugeplotWebVertex3f
-#define glVertex3fv gaugeplotWebVertex3fv
-#define glColor3f gaugeplotWebColor3f
-#define glColor3fv gaugeplotWebColor3fv
-#define glLineWidth gaugeplotWebLineWidth
-#define glPointSize gaugeplotWebPointSize
-#define glViewport gaugeplotWebViewport
+#define glBegin layerGlBegin
+#define glEnd layerGlEnd
+#define glVertex2f layerGlVertex2f
+#define glVertex3f layerGlVertex3f
+#define glVertex3fv layerGlVertex3fv
+#define glColor3f layerGlColor3f
+#define glColor3fv layerGlColor3fv
+#define glLineWidth layerGlLineWidth
+#define glPointSize layerGlPointSize
+#define glViewport layerGlViewport
 
 // Polygons wait to be drawn together: every call the viewers make between primitives that changes
 // what they would become draws them first. (A function-like macro does not expand within itself,
 // so each still calls the real function.)
-#define glClear(mask) (gaugeplotWebFlush(), glClear(mask))
-#define glEnable(cap) (gaugeplotWebFlush(), glEnable(cap))
-#define glDisable(cap) (gaugeplotWebFlush(), glDisable(cap))
-#define glLightfv(light, name, params) (gaugeplotWebFlush(), glLightfv(light, name, params))
-#define glLoadIdentity() (gaugeplotWebFlush(), glLoadIdentity())
-#define glPopMatrix() (gaugeplotWebFlush(), glPopMatrix())
-#define glRotatef(angle, x, y, z) (gaugeplotWebFlush(), glRotatef(angle, x, y, z))
-#define glTranslatef(x, y, z) (gaugeplotWebFlush(), glTranslatef(x, y, z))
-#define gluOrtho2D(left, right, bottom, top) (gaugeplotWebFlush(), gluOrtho2D(left, right, bottom, top))
-#define gluPerspective(fovy, aspect, near, far) (gaugeplotWebFlush(), gluPerspective(fovy, aspect, near, far))
-#define glutSwapBuffers() (gaugeplotWebFlush(), glutSwapBuffers())
+#define glClear(mask) (layerFlush(), glClear(mask))
+#define glEnable(cap) (layerFlush(), glEnable(cap))
+#define glDisable(cap) (layerFlush(), glDisable(cap))
+#define glLightfv(light, name, params) (layerFlush(), glLightfv(light, name, params))
+#define glLoadIdentity() (layerFlush(), glLoadIdentity())
+#define glPopMatrix() (layerFlush(), glPopMatrix())
+#define glRotatef(angle, x, y, z) (layerFlush(), glRotatef(angle, x, y, z))
+#define glTranslatef(x, y, z) (layerFlush(), glTranslatef(x, y, z))
+#define gluOrtho2D(left, right, bottom, top) (layerFlush(), gluOrtho2D(left, right, bottom, top))
+#define gluPerspective(fovy, aspect, near, far) (layerFlush(), gluPerspective(fovy, aspect, near, far))
+#define glutSwapBuffers() (layerFlush(), glutSwapBuffers())
 
-#define glutInitWindowSize gaugeplotWebInitWindowSize
-#define glutCreateWindow gaugeplotWebCreateWindow
-#define glutGet gaugeplotWebGet
-#define glutGetModifiers gaugeplotWebGetModifiers
-#define glutDisplayFunc gaugeplotWebDisplayFunc
-#define glutReshapeFunc gaugeplotWebReshapeFunc
-#define glutKeyboardFunc gaugeplotWebKeyboardFunc
-#define glutMouseFunc gaugeplotWebMouseFunc
-#define glutMotionFunc gaugeplotWebMotionFunc
-#define glutCreateMenu gaugeplotWebCreateMenu
-#define glutAddMenuEntry gaugeplotWebAddMenuEntry
-#define glutAttachMenu gaugeplotWebAttachMenu
-#define glutDetachMenu gaugeplotWebDetachMenu
+#define glutInitWindowSize layerGlutInitWindowSize
+#define glutCreateWindow layerGlutCreateWindow
+#define glutGet layerGlutGet
+#define glutGetModifiers layerGlutGetModifiers
+#define glutDisplayFunc layerGlutDisplayFunc
+#define glutReshapeFunc layerGlutReshapeFunc
+#define glutKeyboardFunc layerGlutKeyboardFunc
+#define glutMouseFunc layerGlutMouseFunc
+#define glutMotionFunc layerGlutMotionFunc
+#define glutCreateMenu layerGlutCreateMenu
+#define glutAddMenuEntry layerGlutAddMenuEntry
+#define glutAttachMenu layerGlutAttachMenu
+#define glutDetachMenu layerGlutDetachMenu

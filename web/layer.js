@@ -61,13 +61,13 @@ var GaugeplotWebLibrary = {
 
     press: function(button, state, modifiers) {
       GaugeplotWeb.call(function() {
-        Module['_gaugeplotWebDeliverMouse'](button, state, GaugeplotWeb.x, GaugeplotWeb.y, modifiers);
+        Module['_fromPageMouse'](button, state, GaugeplotWeb.x, GaugeplotWeb.y, modifiers);
       });
     },
 
     motion: function(modifiers) {
       GaugeplotWeb.call(function() {
-        Module['_gaugeplotWebDeliverMotion'](GaugeplotWeb.x, GaugeplotWeb.y, modifiers);
+        Module['_fromPageMotion'](GaugeplotWeb.x, GaugeplotWeb.y, modifiers);
       });
     },
 
@@ -116,7 +116,7 @@ var GaugeplotWebLibrary = {
         item.textContent = entry.label;
         item.addEventListener('click', function() {
           GaugeplotWeb.closeMenu();
-          GaugeplotWeb.call(function() { Module['_gaugeplotWebDeliverMenu'](menu, entry.value); });
+          GaugeplotWeb.call(function() { Module['_fromPageMenu'](menu, entry.value); });
         });
         box.appendChild(item);
       });
@@ -283,7 +283,7 @@ var GaugeplotWebLibrary = {
       e.preventDefault();
       var modifiers = GaugeplotWeb.modifiers(e);
       GaugeplotWeb.call(function() {
-        Module['_gaugeplotWebDeliverKey'](key, GaugeplotWeb.x, GaugeplotWeb.y, modifiers);
+        Module['_fromPageKey'](key, GaugeplotWeb.x, GaugeplotWeb.y, modifiers);
       });
     },
 
@@ -291,7 +291,7 @@ var GaugeplotWebLibrary = {
     end: function(status) {
       GaugeplotWeb.ended = true;
       GaugeplotWeb.closeMenu();
-      Module['_gaugeplotWebHalt']();
+      Module['_fromPageHalt']();
       window.gaugeplotExitStatus = status;
       GaugeplotWeb.canvas().classList.add('ended');
       var ended = document.getElementById('ended');
@@ -340,7 +340,7 @@ var GaugeplotWebLibrary = {
       GaugeplotWeb.height = height;
       canvas.width = Math.round(width * GaugeplotWeb.ratio);
       canvas.height = Math.round(height * GaugeplotWeb.ratio);
-      GaugeplotWeb.call(function() { Module['_gaugeplotWebReshape'](width, height); });
+      GaugeplotWeb.call(function() { Module['_fromPageReshape'](width, height); });
     },
 
     // The header's button; in full screen it moves into the full-screen element, which alone shows.
@@ -367,23 +367,23 @@ var GaugeplotWebLibrary = {
 
   $GaugeplotWeb__postset: 'GaugeplotWeb.claimTouches();',
 
-  gaugeplotWebPixelRatio__deps: ['$GaugeplotWeb'],
-  gaugeplotWebPixelRatio: function() {
+  toPagePixelRatio__deps: ['$GaugeplotWeb'],
+  toPagePixelRatio: function() {
     GaugeplotWeb.ratio = window.devicePixelRatio > 0 ? window.devicePixelRatio : 1;
     return GaugeplotWeb.ratio;
   },
 
   // The canvas's CSS size is its holder's: Emscripten's GLUT sets and clears the canvas's own style.
-  // The fitted size reaches web/layer.cpp through gaugeplotWebReshape.
-  gaugeplotWebSizeWindow__deps: ['$GaugeplotWeb'],
-  gaugeplotWebSizeWindow: function(width, height) {
+  // The fitted size reaches web/layer.cpp through fromPageReshape.
+  toPageSizeWindow__deps: ['$GaugeplotWeb'],
+  toPageSizeWindow: function(width, height) {
     GaugeplotWeb.askedWidth = width;
     GaugeplotWeb.askedHeight = height;
     GaugeplotWeb.fit();
   },
 
-  gaugeplotWebOpenWindow__deps: ['$GaugeplotWeb'],
-  gaugeplotWebOpenWindow: function(title) {
+  toPageOpenWindow__deps: ['$GaugeplotWeb'],
+  toPageOpenWindow: function(title) {
     document.title = UTF8ToString(title);
     var canvas = GaugeplotWeb.canvas();
     canvas.addEventListener('mousedown', GaugeplotWeb.onMouseDown);
@@ -410,21 +410,21 @@ var GaugeplotWebLibrary = {
     GaugeplotWeb.fit();  // the button may have made the header taller
   },
 
-  gaugeplotWebScreenSize: function(height) {
+  toPageScreenSize: function(height) {
     return height ? window.screen.height : window.screen.width;
   },
 
-  gaugeplotWebFrameDrawn: function() {
+  toPageFrameDrawn: function() {
     window.gaugeplotReady = true;
   },
 
-  gaugeplotWebMenuEntry__deps: ['$GaugeplotWeb'],
-  gaugeplotWebMenuEntry: function(menu, label, value) {
+  toPageMenuEntry__deps: ['$GaugeplotWeb'],
+  toPageMenuEntry: function(menu, label, value) {
     (GaugeplotWeb.menus[menu] = GaugeplotWeb.menus[menu] || []).push({label: UTF8ToString(label), value: value});
   },
 
-  gaugeplotWebMenuAttach__deps: ['$GaugeplotWeb'],
-  gaugeplotWebMenuAttach: function(button, menu) {
+  toPageMenuAttach__deps: ['$GaugeplotWeb'],
+  toPageMenuAttach: function(button, menu) {
     GaugeplotWeb.attached[button] = menu;
   },
 };

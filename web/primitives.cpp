@@ -7,7 +7,7 @@
 // as what the desktop would have drawn:
 //   GL_POLYGON     triangles of a fan (the viewers' polygons are convex; Mesa draws them as fans
 //                  too), gathered with the next polygons' into one draw of vertex arrays until a
-//                  call that changes what they would become (gaugeplotWebFlush, from layer.h);
+//                  call that changes what they would become (layerFlush, from layer.h);
 //   wide lines     one quad per segment, w pixels across in the minor axis, as GL's aliased wide
 //                  lines are; one pixel wide lines go through as lines;
 //   points         squares of the point size, centred on the pixel GL's aliased points snap to.
@@ -252,20 +252,20 @@ void vertex(float x, float y, float z)
 
 }  // namespace
 
-void gaugeplotWebSetPixelRatio(float ratio) { state.ratio = ratio; }
+void layerSetPixelRatio(float ratio) { state.ratio = ratio; }
 
 extern "C" {
 
-void gaugeplotWebFlush() { draw(); }
+void layerFlush() { draw(); }
 
-void gaugeplotWebBegin(GLenum mode)
+void layerGlBegin(GLenum mode)
 {
     state.mode = mode;
     state.inside = true;
     state.count = 0;
 }
 
-void gaugeplotWebEnd()
+void layerGlEnd()
 {
     state.inside = false;
     const bool lines = state.mode == GL_LINES || state.mode == GL_LINE_LOOP || state.mode == GL_LINE_STRIP;
@@ -285,11 +285,11 @@ void gaugeplotWebEnd()
     }
 }
 
-void gaugeplotWebVertex2f(GLfloat x, GLfloat y) { vertex(x, y, 0); }
-void gaugeplotWebVertex3f(GLfloat x, GLfloat y, GLfloat z) { vertex(x, y, z); }
-void gaugeplotWebVertex3fv(const GLfloat* v) { vertex(v[0], v[1], v[2]); }
+void layerGlVertex2f(GLfloat x, GLfloat y) { vertex(x, y, 0); }
+void layerGlVertex3f(GLfloat x, GLfloat y, GLfloat z) { vertex(x, y, z); }
+void layerGlVertex3fv(const GLfloat* v) { vertex(v[0], v[1], v[2]); }
 
-void gaugeplotWebColor3f(GLfloat r, GLfloat g, GLfloat b)
+void layerGlColor3f(GLfloat r, GLfloat g, GLfloat b)
 {
     state.color[0] = r;
     state.color[1] = g;
@@ -298,12 +298,12 @@ void gaugeplotWebColor3f(GLfloat r, GLfloat g, GLfloat b)
         glColor3f(r, g, b);
 }
 
-void gaugeplotWebColor3fv(const GLfloat* c) { gaugeplotWebColor3f(c[0], c[1], c[2]); }
+void layerGlColor3fv(const GLfloat* c) { layerGlColor3f(c[0], c[1], c[2]); }
 
-void gaugeplotWebLineWidth(GLfloat width) { state.lineWidth = width; }
-void gaugeplotWebPointSize(GLfloat size) { state.pointSize = size; }
+void layerGlLineWidth(GLfloat width) { state.lineWidth = width; }
+void layerGlPointSize(GLfloat size) { state.pointSize = size; }
 
-void gaugeplotWebViewport(GLint x, GLint y, GLsizei width, GLsizei height)
+void layerGlViewport(GLint x, GLint y, GLsizei width, GLsizei height)
 {
     draw();
     state.viewport[0] = GLint(std::lround(x * state.ratio));

@@ -3,7 +3,7 @@
 
 // Backing-store pixels per CSS pixel (the browser's device pixel ratio): viewports, line widths and
 // point sizes are scaled by it, so the viewers keep drawing in CSS pixels.
-void gaugeplotWebSetPixelRatio(float ratio);
+void layerSetPixelRatio(float ratio);
 
 // Draws the polygons that wait to be drawn together (also declared in layer.h).
-extern "C" void gaugeplotWebFlush(void);
+extern "C" void layerFlush(void);

@@ -19,11 +19,11 @@ protected:
     void SetUp() override
     {
         fakegl::reset();
-        gaugeplotWebSetPixelRatio(1);
-        gaugeplotWebViewport(0, 0, int(Width), int(Height));
+        layerSetPixelRatio(1);
+        layerGlViewport(0, 0, int(Width), int(Height));
         fakegl::clearFrame();
     }
-    void TearDown() override { gaugeplotWebFlush(); }
+    void TearDown() override { layerFlush(); }
 
     // The projection gaugeplot2d sets, gluOrtho2D(0, width, height, 0): window pixels, y down.
     static void useWindowPixels(float width, float height)
@@ -58,19 +58,19 @@ TEST_F(WebPrimitives, PolygonsWaitAndAreDrawnTogetherAsFansInTheirColours)
 {
     const float quad[4][3] = {{0, 0, 0}, {10, 0, 1}, {10, 10, 2}, {0, 10, 3}};
     const float colours[4][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {0.7f, 0.1f, 0.1f}};
-    gaugeplotWebBegin(GL_POLYGON);
+    layerGlBegin(GL_POLYGON);
     for (int i = 0; i < 4; i++) {
-        gaugeplotWebColor3fv(colours[i]);
-        gaugeplotWebVertex3fv(quad[i]);
+        layerGlColor3fv(colours[i]);
+        layerGlVertex3fv(quad[i]);
     }
-    gaugeplotWebEnd();
-    gaugeplotWebBegin(GL_POLYGON);
+    layerGlEnd();
+    layerGlBegin(GL_POLYGON);
     for (int i = 0; i < 3; i++)
-        gaugeplotWebVertex2f(quad[i][0] + 20, quad[i][1]);
-    gaugeplotWebEnd();
+        layerGlVertex2f(quad[i][0] + 20, quad[i][1]);
+    layerGlEnd();
     EXPECT_EQ(recording.primitiveCount, 0);  // nothing drawn before a call that needs it
 
-    gaugeplotWebFlush();
+    layerFlush();
     ASSERT_EQ(recording.primitiveCount, 1);
     ASSERT_EQ(fakegl::primitive(0).mode, GLenum(GL_TRIANGLES));
     ASSERT_EQ(fakegl::primitive(0).vertexCount, 9);
@@ -88,43 +88,43 @@ TEST_F(WebPrimitives, PolygonsWaitAndAreDrawnTogetherAsFansInTheirColours)
         EXPECT_EQ(fakegl::vertexOf(0, j).x, quad[j - 6][0] + 20);
         EXPECT_NEAR(fakegl::vertexOf(0, j).r, 0.7f, ColourStep);  // the colour last set
     }
-    gaugeplotWebFlush();
+    layerFlush();
     EXPECT_EQ(recording.primitiveCount, 1);
     EXPECT_EQ(recording.nestingErrors, 0);
 }
 
 TEST_F(WebPrimitives, PolygonsWaitingAreDrawnBeforeAPointOrAViewport)
 {
-    gaugeplotWebBegin(GL_POLYGON);
-    gaugeplotWebVertex2f(0, 0);
-    gaugeplotWebVertex2f(0.5f, 0);
-    gaugeplotWebVertex2f(0.5f, 0.5f);
-    gaugeplotWebEnd();
-    gaugeplotWebBegin(GL_POINTS);
-    gaugeplotWebVertex2f(0, 0);
-    gaugeplotWebEnd();
+    layerGlBegin(GL_POLYGON);
+    layerGlVertex2f(0, 0);
+    layerGlVertex2f(0.5f, 0);
+    layerGlVertex2f(0.5f, 0.5f);
+    layerGlEnd();
+    layerGlBegin(GL_POINTS);
+    layerGlVertex2f(0, 0);
+    layerGlEnd();
     ASSERT_EQ(recording.primitiveCount, 2);
     EXPECT_EQ(fakegl::primitive(0).vertexCount, 3);  // the polygon, then the point's square
     EXPECT_EQ(fakegl::primitive(1).vertexCount, 6);
 
-    gaugeplotWebBegin(GL_POLYGON);
-    gaugeplotWebVertex2f(0, 0);
-    gaugeplotWebVertex2f(0.5f, 0);
-    gaugeplotWebVertex2f(0.5f, 0.5f);
-    gaugeplotWebEnd();
-    gaugeplotWebViewport(0, 0, 10, 10);
+    layerGlBegin(GL_POLYGON);
+    layerGlVertex2f(0, 0);
+    layerGlVertex2f(0.5f, 0);
+    layerGlVertex2f(0.5f, 0.5f);
+    layerGlEnd();
+    layerGlViewport(0, 0, 10, 10);
     EXPECT_EQ(recording.primitiveCount, 3);
 }
 
 // GL's aliased points snap an odd size's centre to a pixel centre, an even size's to a corner.
 TEST_F(WebPrimitives, APointIsASquareOnThePixelsGLsAliasedPointCovers)
 {
-    gaugeplotWebColor3f(0.7f, 0.1f, 0.1f);
+    layerGlColor3f(0.7f, 0.1f, 0.1f);
     for (float size : {5.0f, 4.0f}) {
-        gaugeplotWebPointSize(size);
-        gaugeplotWebBegin(GL_POINTS);
-        gaugeplotWebVertex2f(320.3f / 320 - 1, 240.7f / 240 - 1);  // window (320.3, 240.7)
-        gaugeplotWebEnd();
+        layerGlPointSize(size);
+        layerGlBegin(GL_POINTS);
+        layerGlVertex2f(320.3f / 320 - 1, 240.7f / 240 - 1);  // window (320.3, 240.7)
+        layerGlEnd();
     }
     ASSERT_EQ(recording.primitiveCount, 2);
     Extent odd = extentOf(0, 0, 6);
@@ -146,12 +146,12 @@ TEST_F(WebPrimitives, APointIsASquareOnThePixelsGLsAliasedPointCovers)
 TEST_F(WebPrimitives, TheVertexPointsOfGaugeplot2dCoverTheDesktopsPixels)
 {
     useWindowPixels(Width, Height);
-    gaugeplotWebPointSize(5);
+    layerGlPointSize(5);
     const float points[3][2] = {{320, 240}, {120, 140}, {520, 340}};
     for (const auto& p : points) {
-        gaugeplotWebBegin(GL_POINTS);
-        gaugeplotWebVertex2f(p[0], p[1]);
-        gaugeplotWebEnd();
+        layerGlBegin(GL_POINTS);
+        layerGlVertex2f(p[0], p[1]);
+        layerGlEnd();
     }
     ASSERT_EQ(recording.primitiveCount, 3);
     for (int i = 0; i < 3; i++) {
@@ -168,11 +168,11 @@ TEST_F(WebPrimitives, WideLinesWidenAcrossTheirMinorAxisAndThinOnesGoThrough)
     useWindowPixels(Width, Height);
     const float loop[3][2] = {{100, 100}, {300, 120}, {310, 400}};
     for (float width : {2.0f, 1.0f}) {
-        gaugeplotWebLineWidth(width);
-        gaugeplotWebBegin(GL_LINE_LOOP);
+        layerGlLineWidth(width);
+        layerGlBegin(GL_LINE_LOOP);
         for (const auto& p : loop)
-            gaugeplotWebVertex2f(p[0], p[1]);
-        gaugeplotWebEnd();
+            layerGlVertex2f(p[0], p[1]);
+        layerGlEnd();
     }
     ASSERT_EQ(recording.primitiveCount, 2);
     ASSERT_EQ(fakegl::primitive(0).mode, GLenum(GL_TRIANGLES));
@@ -196,27 +196,27 @@ TEST_F(WebPrimitives, WideLinesWidenAcrossTheirMinorAxisAndThinOnesGoThrough)
 
 TEST_F(WebPrimitives, AtDoubleDensityViewportsLinesAndPointsAreTwiceAsManyPixels)
 {
-    gaugeplotWebSetPixelRatio(2);
-    gaugeplotWebViewport(0, 0, int(Width), int(Height));
+    layerSetPixelRatio(2);
+    layerGlViewport(0, 0, int(Width), int(Height));
     const fakegl::Call* viewport = fakegl::findCall("glViewport");
     ASSERT_NE(viewport, nullptr);
     EXPECT_EQ(viewport->args[2], 2 * Width);
     EXPECT_EQ(viewport->args[3], 2 * Height);
 
     useWindowPixels(Width, Height);
-    gaugeplotWebPointSize(5);
-    gaugeplotWebBegin(GL_POINTS);
-    gaugeplotWebVertex2f(320, 240);
-    gaugeplotWebEnd();
+    layerGlPointSize(5);
+    layerGlBegin(GL_POINTS);
+    layerGlVertex2f(320, 240);
+    layerGlEnd();
     Extent point = extentOf(0, 0, 6, 2 * Width, 2 * Height);
     EXPECT_FLOAT_EQ(point.left, 635);
     EXPECT_FLOAT_EQ(point.right, 645);
 
-    gaugeplotWebLineWidth(1);  // two pixels wide now: a quad
-    gaugeplotWebBegin(GL_LINES);
-    gaugeplotWebVertex2f(100, 100);
-    gaugeplotWebVertex2f(300, 100);
-    gaugeplotWebEnd();
+    layerGlLineWidth(1);  // two pixels wide now: a quad
+    layerGlBegin(GL_LINES);
+    layerGlVertex2f(100, 100);
+    layerGlVertex2f(300, 100);
+    layerGlEnd();
     ASSERT_EQ(recording.primitiveCount, 2);
     Extent line = extentOf(1, 0, 6, 2 * Width, 2 * Height);
     EXPECT_FLOAT_EQ(line.right - line.left, 400);
@@ -226,9 +226,9 @@ TEST_F(WebPrimitives, AtDoubleDensityViewportsLinesAndPointsAreTwiceAsManyPixels
 TEST_F(WebPrimitives, DrawingInWindowPixelsLeavesTheMatricesAndTheirModeAsTheyWere)
 {
     glMatrixMode(GL_PROJECTION);
-    gaugeplotWebBegin(GL_POINTS);
-    gaugeplotWebVertex2f(0, 0);
-    gaugeplotWebEnd();
+    layerGlBegin(GL_POINTS);
+    layerGlVertex2f(0, 0);
+    layerGlEnd();
     EXPECT_EQ(fakegl::countCalls("glPushMatrix"), fakegl::countCalls("glPopMatrix"));
     EXPECT_EQ(recording.matrixMode, GLenum(GL_PROJECTION));
     EXPECT_EQ(fakegl::countCalls("glEnableClientState"), fakegl::countCalls("glDisableClientState"));
