@@ -1,8 +1,13 @@
 // The end-to-end tests' sessions as lists of steps, played in a browser page through puppeteer or
-// in the native viewer under Xvfb through xdotool, so both see the same input.
-import { spawn } from 'node:child_process';
+// in the native viewer by the end-to-end suite's player, so both see the same input.
+import { execFile } from 'node:child_process';
+import { mkdtemp, readFile, rm } from 'node:fs/promises';
+import { tmpdir } from 'node:os';
 import { join } from 'node:path';
+import { promisify } from 'node:util';
 import * as web from './support.mjs';
+
+const run = promisify(execFile);
 
 // Menu entries in GLUT's order and words, as the desktop shows them.
 export const Viewers = {
@@ -48,68 +53,23 @@ export async function playInPage(page, viewer, steps) {
   }
 }
 
-// Runs the native viewer in a private Xvfb, plays the steps as XSession does in tests/e2e (the
-// menu: a right click, then a left click 10 pixels right and 2 + 12 + 25 (n - 1) down) and
-// returns the settled window's picture and what the program wrote on standard output.
+// Plays the steps in the native viewer with the end-to-end suite's own player (tests/e2e/play.cpp,
+// a private Xvfb and xdotool, each wait with a deadline) and returns the settled window's picture
+// and what the program wrote on standard output.
 export async function playNative(name, steps) {
-  const viewer = Viewers[name];
-  const x = await web.startXvfb();
-  const program = spawn(join(web.NativeBuild, name, name), [], {
-    env: { ...process.env, DISPLAY: x.display }, stdio: ['ignore', 'pipe', 'pipe'],
+  const menu = Viewers[name].menu;
+  const args = steps.map(([kind, ...a]) => {
+    if (kind === 'menu') return `menu=${menu.indexOf(a[0]) + 1}`;
+    if (kind === 'drag') return `${a[4]?.alt ? 'altdrag' : 'drag'}=${a.slice(0, 4).join(',')}`;
+    if (kind === 'click' || kind === 'right') return `${kind}=${a.join(',')}`;
+    throw new Error(`step ${kind} is not played natively`);
   });
-  let stdout = '';
-  program.stdout.on('data', (d) => { stdout += d.toString('latin1'); });
+  const folder = await mkdtemp(join(tmpdir(), 'gaugeplot-native-'));
   try {
-    const id = x.run('xdotool', ['search', '--sync', '--onlyvisible', '--name', `^${viewer.title}$`])
-      .toString().split('\n')[0];
-    const geometry = Object.fromEntries(x.run('xdotool', ['getwindowgeometry', '--shell', id]).toString()
-      .trim().split('\n').map((l) => l.split('=')).map(([k, v]) => [k, Number(v)]));
-    const screen = () => web.decodePpm(x.run('import', ['-silent', '-window', 'root', '-depth', '8', 'ppm:-']));
-    const move = (px, py) => ['mousemove', String(geometry.X + px), String(geometry.Y + py)];
-    const menuOpen = () => x.run('sh', ['-c', 'xdotool search --onlyvisible --name "^freeglut menu$" || true'])
-      .length > 0;
-    const until = async (done) => {
-      for (const deadline = Date.now() + web.Timeout; !done();) {
-        if (Date.now() > deadline) throw new Error('the native menu did not open or close');
-        await web.sleep(50);
-      }
-    };
-    const settle = async () => {
-      let last = screen();
-      for (let equal = 0; equal < 2;) {
-        await web.sleep(100);
-        const next = screen();
-        equal = next.rgb.equals(last.rgb) ? equal + 1 : 0;
-        last = next;
-      }
-      return last;
-    };
-    await settle();
-    for (const [kind, ...a] of steps) {
-      if (kind === 'menu') {
-        x.run('xdotool', [...move(100, 100), 'click', '3']);
-        await until(menuOpen);
-        x.run('xdotool', [...move(110, 100 + 2 + 12 + 25 * viewer.menu.indexOf(a[0])), 'click', '1']);
-        await until(() => !menuOpen());
-      } else if (kind === 'click' || kind === 'right') {
-        x.run('xdotool', [...move(a[0], a[1]), 'click', kind === 'click' ? '1' : '3']);
-      } else if (kind === 'drag') {
-        const [fx, fy, tx, ty] = a;
-        const args = [...move(fx, fy), 'mousedown', '1'];
-        for (let i = 1; i <= 4; i++) args.push(...move(fx + Math.trunc((tx - fx) * i / 4), fy + Math.trunc((ty - fy) * i / 4)));
-        x.run('xdotool', [...(a[4]?.alt ? ['keydown', 'alt'] : []), ...args, 'mouseup', '1', ...(a[4]?.alt ? ['keyup', 'alt'] : [])]);
-      } else {
-        throw new Error(`step ${kind} is not played natively`);
-      }
-    }
-    const root = await settle();
-    const image = { width: geometry.WIDTH, height: geometry.HEIGHT, rgb: Buffer.alloc(geometry.WIDTH * geometry.HEIGHT * 3) };
-    for (let y = 0; y < image.height; y++)
-      root.rgb.copy(image.rgb, y * image.width * 3, ((geometry.Y + y) * root.width + geometry.X) * 3,
-        ((geometry.Y + y) * root.width + geometry.X + image.width) * 3);
-    return { image, stdout };
+    const picture = join(folder, 'window.ppm'), listing = join(folder, 'listing.txt');
+    await run(join(web.NativeBuild, 'tests/e2e/gaugeplot_e2e_play'), [name, picture, listing, ...args]);
+    return { image: web.decodePpm(await readFile(picture)), stdout: (await readFile(listing)).toString('latin1') };
   } finally {
-    program.kill('SIGKILL');
-    await x.stop();
+    await rm(folder, { recursive: true, force: true });
   }
 }

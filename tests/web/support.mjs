@@ -1,6 +1,5 @@
 // Support for the browser tests: the site served on 127.0.0.1, Debian's Chromium driven by
 // puppeteer-core, pixels read back from screenshots, and the native viewers under Xvfb.
-import { spawn, spawnSync } from 'node:child_process';
 import { createReadStream, existsSync, statSync } from 'node:fs';
 import { createServer } from 'node:http';
 import { extname, join, normalize, resolve } from 'node:path';
@@ -272,31 +271,6 @@ export function countDifferent(a, b, tolerance) {
         Math.abs(a.rgb[i + 2] - b.rgb[i + 2]) > tolerance) n++;
   }
   return n;
-}
-
-// A private Xvfb (1024 x 768 x 24) on a display number it picks itself, for the native viewers.
-export async function startXvfb() {
-  const xvfb = spawn('Xvfb', ['-displayfd', '3', '-screen', '0', '1024x768x24', '-nolisten', 'tcp', '-noreset'],
-    { stdio: ['ignore', 'ignore', 'ignore', 'pipe'] });
-  const display = await new Promise((resolvePromise, reject) => {
-    let said = '';
-    xvfb.stdio[3].on('data', (d) => {
-      said += d;
-      if (said.includes('\n')) resolvePromise(`:${said.trim()}`);
-    });
-    xvfb.on('error', (e) => reject(new Error(`Xvfb could not start (package xvfb): ${e.message}`)));
-    xvfb.on('exit', () => reject(new Error('Xvfb ended before naming its display')));
-  });
-  const run = (command, args) => {
-    const r = spawnSync(command, args, { env: { ...process.env, DISPLAY: display }, maxBuffer: 64 << 20 });
-    if (r.status !== 0) throw new Error(`${command} ${args.join(' ')} failed: ${r.stderr}`);
-    return r.stdout;
-  };
-  return {
-    display,
-    run,
-    stop: () => new Promise((done) => { xvfb.once('exit', done); xvfb.kill('SIGTERM'); }),
-  };
 }
 
 export const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
