@@ -12,6 +12,7 @@ case "$viewer" in
   web)
     port=${2:-8080}
     scripts/package-web.sh >/dev/null
+    command -v python3 >/dev/null || scripts/setup.sh python3  # serves the site
     echo "Serving build-web/site on this machine only: open http://127.0.0.1:$port/ in a browser (Ctrl-C stops it)."
     exec python3 -m http.server --bind 127.0.0.1 "$port" --directory build-web/site ;;
   *) echo "usage: scripts/run.sh [gaugeplot3d|gaugeplot2d] [GLUT options...] | scripts/run.sh web [port]" >&2; exit 2 ;;

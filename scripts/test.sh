@@ -81,7 +81,7 @@ fuzz() {
 # committed lockfile, with the native viewers of build/ under Xvfb for the pictures to compare.
 web() {
   native
-  scripts/package-web.sh --test
+  GAUGEPLOT_PINNED_STREAMS=$pins scripts/package-web.sh --test
   # Debian's node and npm only where the machine has no npm of its own.
   if command -v npm >/dev/null; then scripts/setup.sh chromium; else scripts/setup.sh chromium nodejs npm; fi
   (cd tests/web && npm ci --no-audit --no-fund --loglevel=error && node --test viewers.test.mjs)

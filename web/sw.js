@@ -1,6 +1,6 @@
 // The site's service worker: the site's files in a cache named after the version, for use with no network.
 //
-// Both viewers load and work offline after one visit to any page. scripts/package-web.sh writes
+// Both viewers load and work offline after one visit to any page. The web build writes
 // the version and a digest of the site's other files in place of the @-names: a new version gets a
 // cache of its own, which replaces the old one whole once no page of the old one is open; a
 // rebuilt site of the same version changes this file too (the digest), so browsers fetch it anew.
