@@ -6,7 +6,7 @@
 // rebuilt site of the same version changes this file too (the digest), so browsers fetch it anew.
 // The site's files: @DIGEST@
 var Cache = 'gaugeplot-@VERSION@';
-var Files = ['./', 'index.html', 'manifest.json', 'gaugeplot-192.png', 'gaugeplot-512.png',
+var Files = ['./', 'index.html', 'manifest.json', 'gaugeplot3d-192.png', 'gaugeplot3d-512.png',
   'gaugeplot2d.html', 'gaugeplot2d.js', 'gaugeplot2d.wasm', 'gaugeplot2d.svg',
   'gaugeplot3d.html', 'gaugeplot3d.js', 'gaugeplot3d.wasm', 'gaugeplot3d.svg'];
 
