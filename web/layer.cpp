@@ -2,6 +2,8 @@
 //
 // The callbacks stay here; web/layer.js turns the page's DOM events into calls of the exported
 // functions below, in the window's CSS pixels, and decides what reaches them (menus, the end).
+// Every call into the viewer is told to web/journal.js first, which keeps the sketch by them and
+// plays them back through the same functions.
 #include <cmath>
 
 #include <GL/glut.h>
@@ -18,6 +20,7 @@ int toPageScreenSize(int height);
 void toPageFrameDrawn();
 void toPageMenuEntry(int menu, const char* label, int value);
 void toPageMenuAttach(int button, int menu);
+void toPageRecord(int kind, int a, int b, int c, int d);  // web/journal.js; kind: a letter
 }
 
 namespace {
@@ -31,6 +34,8 @@ struct Window {
     int modifiers = 0;  // of the event being delivered
     bool firstFrameDrawn = false;
     bool halted = false;
+    bool held = false;     // no frame until the journal has brought the sketch back
+    bool playing = false;  // the journal plays its calls, and draws the frames itself
     void (*display)() = nullptr;
     void (*reshape)(int, int) = nullptr;
     void (*keyboard)(unsigned char, int, int) = nullptr;
@@ -41,13 +46,17 @@ struct Window {
     int currentMenu = 0;  // GLUT's menu numbers start at 1
 } window;
 
-void displayUnlessHalted()
+// A frame not drawn is computed all the same: the 3D viewer applies its pending field updates in it.
+void displayUnlessHalted(bool drawn)
 {
-    if (window.halted || window.display == nullptr)
+    if (window.halted || window.held || window.display == nullptr)
         return;
+    toPageRecord('F', 0, 0, 0, 0);
+    layerSetDrawing(drawn);
     window.display();
     layerFlush();
-    if (!window.firstFrameDrawn) {
+    layerSetDrawing(true);
+    if (drawn && !window.firstFrameDrawn) {
         window.firstFrameDrawn = true;
         toPageFrameDrawn();
     }
@@ -56,9 +65,13 @@ void displayUnlessHalted()
 // GLUT reports the canvas's backing store; the viewers get the window in CSS pixels.
 void reshapeInCssPixels(int, int)
 {
-    if (!window.halted && window.reshape != nullptr)
-        window.reshape(window.width, window.height);
+    if (window.halted || window.reshape == nullptr)
+        return;
+    toPageRecord('R', window.width, window.height, 0, 0);
+    window.reshape(window.width, window.height);
 }
+
+void display() { displayUnlessHalted(true); }
 
 }  // namespace
 
@@ -95,7 +108,7 @@ int layerGlutGetModifiers() { return window.modifiers; }
 void layerGlutDisplayFunc(void (*callback)())
 {
     window.display = callback;
-    glutDisplayFunc(displayUnlessHalted);
+    glutDisplayFunc(display);
 }
 
 void layerGlutReshapeFunc(void (*callback)(int, int))
@@ -135,48 +148,76 @@ void layerGlutDetachMenu(int button)
         toPageMenuAttach(button, 0);
 }
 
+// A frame the journal did not play would be one more than the sketch had: the 3D viewer's
+// shading draws on a random sequence that every frame advances.
+void layerGlutPostRedisplay()
+{
+    if (!window.playing)
+        glutPostRedisplay();
+}
+
 // Called by web/layer.js. A viewer that calls exit() throws out of these to it.
 
 EMSCRIPTEN_KEEPALIVE void fromPageMouse(int button, int state, int x, int y, int modifiers)
 {
     window.modifiers = modifiers;
-    if (window.mouse != nullptr)
-        window.mouse(button, state, x, y);
+    if (window.mouse == nullptr)
+        return;
+    toPageRecord(state == GLUT_DOWN ? 'D' : 'U', button, x, y, modifiers);
+    window.mouse(button, state, x, y);
 }
 
 EMSCRIPTEN_KEEPALIVE void fromPageMotion(int x, int y, int modifiers)
 {
     window.modifiers = modifiers;
-    if (window.motion != nullptr)
-        window.motion(x, y);
+    if (window.motion == nullptr)
+        return;
+    toPageRecord('V', x, y, modifiers, 0);
+    window.motion(x, y);
 }
 
 EMSCRIPTEN_KEEPALIVE void fromPageKey(int key, int x, int y, int modifiers)
 {
     window.modifiers = modifiers;
-    if (window.keyboard != nullptr)
-        window.keyboard(static_cast<unsigned char>(key), x, y);
+    if (window.keyboard == nullptr)
+        return;
+    toPageRecord('K', key & 255, x, y, modifiers);
+    window.keyboard(static_cast<unsigned char>(key), x, y);
 }
 
 EMSCRIPTEN_KEEPALIVE void fromPageMenu(int menu, int value)
 {
     window.modifiers = 0;
-    if (menu >= 1 && menu <= window.menuCount)
-        window.menus[menu - 1](value);
+    if (menu < 1 || menu > window.menuCount)
+        return;
+    toPageRecord('C', menu, value, 0, 0);
+    window.menus[menu - 1](value);
 }
 
 // The page has fitted the window anew and sized the canvas: the viewer hears of it as of a desktop
 // resize, and the picture is drawn at once, since resizing the canvas cleared it. Before the main
 // loop (no reshape callback yet) only the size is kept, for GLUT's first reshape.
-EMSCRIPTEN_KEEPALIVE void fromPageReshape(int width, int height)
+EMSCRIPTEN_KEEPALIVE void fromPageResize(int width, int height)
 {
     window.width = width;
     window.height = height;
-    if (window.reshape == nullptr)
-        return;
     reshapeInCssPixels(width, height);
-    displayUnlessHalted();
 }
+
+EMSCRIPTEN_KEEPALIVE void fromPageReshape(int width, int height)
+{
+    fromPageResize(width, height);
+    if (window.reshape != nullptr)
+        display();
+}
+
+// A frame now, drawn or only computed (the journal plays its frames without drawing them).
+EMSCRIPTEN_KEEPALIVE void fromPageFrame(int drawn) { displayUnlessHalted(drawn != 0); }
+
+// While the journal is read at load, before it brings the sketch back.
+EMSCRIPTEN_KEEPALIVE void fromPageHold(int held) { window.held = held != 0; }
+
+EMSCRIPTEN_KEEPALIVE void fromPagePlaying(int playing) { window.playing = playing != 0; }
 
 // After exit(): no frame is drawn any more.
 EMSCRIPTEN_KEEPALIVE void fromPageHalt() { window.halted = true; }

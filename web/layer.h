@@ -16,11 +16,11 @@
 // supplies: glBegin glEnd glVertex2f glVertex3f glVertex3fv glColor3f glColor3fv glLineWidth
 //   glPointSize glViewport glutInitWindowSize glutCreateWindow glutGet glutGetModifiers
 //   glutDisplayFunc glutReshapeFunc glutKeyboardFunc glutMouseFunc glutMotionFunc glutCreateMenu
-//   glutAddMenuEntry glutAttachMenu glutDetachMenu
+//   glutAddMenuEntry glutAttachMenu glutDetachMenu glutPostRedisplay
 // passes after drawing the waiting polygons: glClear glEnable glDisable glLightfv glLoadIdentity
 //   glPopMatrix glRotatef glTranslatef gluOrtho2D gluPerspective glutSwapBuffers
 // passes: glClearColor glMatrixMode glPushMatrix glutInit glutInitDisplayMode
-//   glutInitWindowPosition glutMainLoop glutPostRedisplay
+//   glutInitWindowPosition glutMainLoop
 // does not support: glVertex* glColor* glNormal* glTexCoord* glRect* glScale* glMultMatrix*
 //   glLoadMatrix* glFrustum glOrtho glDepthFunc glShadeModel glBlendFunc glutAddSubMenu
 //   glutSetMenu glutDestroyMenu glutChangeTo* glutRemoveMenuItem glutIdleFunc glutTimerFunc
@@ -62,6 +62,7 @@ int layerGlutCreateMenu(void (*callback)(int));
 void layerGlutAddMenuEntry(const char* label, int value);
 void layerGlutAttachMenu(int button);
 void layerGlutDetachMenu(int button);
+void layerGlutPostRedisplay(void);
 
 #ifdef __cplusplus
 }
@@ -106,3 +107,4 @@ void layerGlutDetachMenu(int button);
 #define glutAddMenuEntry layerGlutAddMenuEntry
 #define glutAttachMenu layerGlutAttachMenu
 #define glutDetachMenu layerGlutDetachMenu
+#define glutPostRedisplay layerGlutPostRedisplay

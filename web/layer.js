@@ -16,7 +16,11 @@
 //   window to a screen, and fitted anew (the viewer reshaped, the picture redrawn at once) whenever
 //   that area changes or the page's button puts the window in full screen or takes it out;
 // - exit(): the viewers end with exit(status), which throws out of the call here; the page then
-//   says so, offers to start again, and nothing reaches the viewer any more.
+//   says so, offers to start again, and nothing reaches the viewer any more;
+// - Ctrl+Z undoes the last action, Ctrl+Shift+Z and Ctrl+Y redo it (web/journal.js), never while
+//   the menu is open or a button is held; the keys do not reach the viewer;
+// - a lost GL context: the emulation cannot take a restored one, so the page says that the
+//   graphics were reset, keeps the journal, and loads itself anew when the context comes back.
 var GaugeplotWebLibrary = {
   $GaugeplotWeb: {
     menus: {},             // GLUT menu number -> [{label, value}]
@@ -31,6 +35,7 @@ var GaugeplotWebLibrary = {
     width: 0, height: 0,   // CSS pixels, as fitted
     ratio: 1,              // backing-store pixels per CSS pixel, taken when the page loads
     ended: false,
+    lost: false,           // the GL context, until the page loads anew
     TouchSlop: 6,          // CSS pixels a contact may move and still be a tap or a long press
     LongPressMs: 600,
 
@@ -50,7 +55,7 @@ var GaugeplotWebLibrary = {
 
     // Every call into the viewer: exit() arrives here as Emscripten's ExitStatus.
     call: function(f) {
-      if (GaugeplotWeb.ended) return;
+      if (GaugeplotWeb.ended || GaugeplotWeb.lost) return;
       try {
         f();
       } catch (e) {
@@ -259,6 +264,12 @@ var GaugeplotWebLibrary = {
     },
 
     onKeyDown: function(e) {
+      var undoKey = (e.ctrlKey || e.metaKey) && !e.altKey && (e.key === 'z' || e.key === 'Z' || e.key === 'y' || e.key === 'Y');
+      if (undoKey) {
+        e.preventDefault();
+        if (GaugeplotJournal.free()) (e.shiftKey || e.key === 'y' || e.key === 'Y' ? GaugeplotJournal.redo : GaugeplotJournal.undo)();
+        return;
+      }
       if (GaugeplotWeb.ended || e.ctrlKey || e.metaKey) return;
       if (GaugeplotWeb.openMenu) {
         GaugeplotWeb.menuKey(e);
@@ -292,6 +303,7 @@ var GaugeplotWebLibrary = {
       GaugeplotWeb.ended = true;
       GaugeplotWeb.closeMenu();
       Module['_fromPageHalt']();
+      GaugeplotJournal.clear();
       window.gaugeplotExitStatus = status;
       GaugeplotWeb.canvas().classList.add('ended');
       var ended = document.getElementById('ended');
@@ -354,6 +366,17 @@ var GaugeplotWebLibrary = {
       }
     },
 
+    // The default, a canvas that stays blank for good, kept from happening.
+    onContextLost: function(e) {
+      e.preventDefault();
+      GaugeplotWeb.lost = true;
+      GaugeplotWeb.closeMenu();
+      GaugeplotJournal.keep();
+      GaugeplotWeb.canvas().classList.add('ended');
+      var lost = document.getElementById('lost');
+      if (lost) lost.hidden = false;
+    },
+
     // An open menu is closed: the layout it was placed in has gone.
     onFullscreenChange: function() {
       GaugeplotWeb.closeMenu();
@@ -402,6 +425,8 @@ var GaugeplotWebLibrary = {
     window.addEventListener('resize', GaugeplotWeb.fit);
     if (window.visualViewport) window.visualViewport.addEventListener('resize', GaugeplotWeb.fit);
     document.addEventListener('fullscreenchange', GaugeplotWeb.onFullscreenChange);
+    canvas.addEventListener('webglcontextlost', GaugeplotWeb.onContextLost);
+    canvas.addEventListener('webglcontextrestored', function() { location.reload(); });
     var button = document.getElementById('fullscreen');
     if (button && document.fullscreenEnabled) {
       button.hidden = false;

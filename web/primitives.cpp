@@ -43,6 +43,7 @@ struct Primitives {
     float lineWidth = 1;   // CSS pixels, as the viewer set them
     float pointSize = 1;
     float ratio = 1;       // backing-store pixels per CSS pixel
+    bool drawing = true;
     GLint viewport[4] = {0, 0, 1, 1};  // backing-store pixels
     WindowPoint window[MaxVertices];
 } state;
@@ -253,6 +254,7 @@ void vertex(float x, float y, float z)
 }  // namespace
 
 void layerSetPixelRatio(float ratio) { state.ratio = ratio; }
+void layerSetDrawing(bool drawing) { state.drawing = drawing; }
 
 extern "C" {
 
@@ -268,6 +270,8 @@ void layerGlBegin(GLenum mode)
 void layerGlEnd()
 {
     state.inside = false;
+    if (!state.drawing)
+        return;
     const bool lines = state.mode == GL_LINES || state.mode == GL_LINE_LOOP || state.mode == GL_LINE_STRIP;
     const float width = std::fmax(1.0f, std::round(state.lineWidth * state.ratio));
     if (state.mode == GL_POLYGON) {

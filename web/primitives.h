@@ -7,3 +7,6 @@ void layerSetPixelRatio(float ratio);
 
 // Draws the polygons that wait to be drawn together (also declared in layer.h).
 extern "C" void layerFlush(void);
+
+// Off while the journal plays its frames: primitives are taken and dropped, nothing is drawn.
+void layerSetDrawing(bool drawing);
