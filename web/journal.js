@@ -12,14 +12,18 @@
 //              2D viewer draws its frames from the state alone, and they are not
 // and brings a sketch back by playing them into a fresh viewer: the copy of the WebAssembly
 // memory taken before the first call, with the menus attached as they were then. The frames
-// played are computed, not drawn, but for the last, so that the picture is the one it was. Kept for the tab (sessionStorage) after
-// every finished action and when the page is hidden, so that a reload, a tab reopened or a lost
-// GL context (web/layer.js reloads the page) brings the sketch back; and in the address
-// (#sketch=: the text below, deflated, in URL-safe base64, replaced rather than pushed, so Back is
-// not flooded), so that the link opened anywhere gives the same sketch. Undo plays the journal
-// without its last action (a menu choice, a click, a drag from press to release, a key), Redo
-// with it again. "New sketch" starts a fresh viewer and marks it in the journal (N), so that Undo
-// can bring the earlier sketch back in this page; the tab and the link keep what follows the mark.
+// played are computed, not drawn, but for the last, so that the picture is the one it was.
+// Where it is kept:
+// - for the tab (sessionStorage), when the page is hidden or goes, so that a reload, a tab the
+//   browser discarded and reopens, or a lost GL context (web/layer.js reloads the page) brings
+//   the sketch back;
+// - in the address (#sketch=: the text below, deflated, in URL-safe base64), replaced rather than
+//   pushed a moment after every finished action, so that Back is not flooded and the link opened
+//   anywhere gives the same sketch.
+// Undo plays the journal without its last action (a menu choice, a click, a drag from press to
+// release, a key), Redo with it again. "New sketch" starts a fresh viewer and marks it in the
+// journal (N), so that Undo brings the earlier sketch back in this page; the tab and the link
+// keep what follows the mark. When the journal is full, the page says so, and the viewer works on.
 // Text:  gaugeplot3d/1:R640,640C1,1D0,200,200F...  (the viewer, the format, the calls; numbers
 // that end a call and are 0 are left out).
 // A journal read from a link or the tab is input: its text is parsed strictly, within fixed
@@ -32,7 +36,7 @@ var GaugeplotJournalLibrary = {
   $GaugeplotJournal__deps: ['$GaugeplotWeb'],
   $GaugeplotJournal: {
     Format: 1,
-    MaxRecords: 20000,    // calls kept; the largest journal plays in well under 3 s
+    MaxRecords: 10000,    // calls kept: the largest 3D journal, its frames at full capacity, plays in about 2 s
     MaxSide: 16384,       // CSS pixels: window sides, and pointer positions either way of the window
     MaxLink: 100000,      // characters of a fragment, written or read
     Arity: {R: 2, F: 0, D: 4, U: 4, V: 3, K: 4, C: 2, N: 0},
@@ -60,11 +64,10 @@ var GaugeplotJournalLibrary = {
     storageKey: function() { return 'gaugeplot ' + GaugeplotJournal.viewer(); },
     header: function() { return GaugeplotJournal.viewer() + '/' + GaugeplotJournal.Format + ':'; },
 
-    encode: function(r) {
-      var letter = String.fromCharCode(r[0]);
-      var numbers = r.slice(1, 1 + GaugeplotJournal.Arity[letter]);
-      while (numbers.length && numbers[numbers.length - 1] === 0) numbers.pop();
-      return letter + numbers.join(',');
+    encode: function(kind, a, b, c, d) {
+      var letter = String.fromCharCode(kind), n = GaugeplotJournal.Arity[letter];
+      var used = n > 3 && d ? 4 : n > 2 && c ? 3 : n > 1 && b ? 2 : n > 0 && a ? 1 : 0;
+      return letter + (used > 0 ? a : '') + (used > 1 ? ',' + b : '') + (used > 2 ? ',' + c : '') + (used > 3 ? ',' + d : '');
     },
 
     at: function(i) {
@@ -79,8 +82,8 @@ var GaugeplotJournalLibrary = {
     },
 
     // An action begins with a press, a key or a menu choice while no button is held.
-    beginsAction: function(r, down) {
-      return (r[0] === 68 /* D */ || r[0] === 75 /* K */ || r[0] === 67 /* C */) && !down[0] && !down[1] && !down[2];
+    beginsAction: function(kind, down) {
+      return (kind === 68 /* D */ || kind === 75 /* K */ || kind === 67 /* C */) && !down[0] && !down[1] && !down[2];
     },
 
     // Every call web/layer.cpp makes into the viewer, before it makes it.
@@ -96,27 +99,27 @@ var GaugeplotJournalLibrary = {
         J.update();
         return;
       }
-      J.append([kind, a, b, c, d]);
+      J.append(kind, a, b, c, d);
       if (!J.playing) J.changed();
     },
 
-    append: function(r) {
-      var J = GaugeplotJournal, i = J.count;
-      if (r[0] === 78 /* N */) {
-        J.segment = i + 1;
+    append: function(kind, a, b, c, d) {
+      var J = GaugeplotJournal, i = 5 * J.count;
+      if (kind === 78 /* N */) {
+        J.segment = J.count + 1;
         J.text = J.header();
         J.actions = 0;
       } else {
-        if (J.beginsAction(r, J.down)) {
+        if (J.beginsAction(kind, J.down)) {
           J.actions++;
           if (!J.playing) J.undone = [];  // a new action drops what could have been redone
         }
-        if (r[0] === 68 || r[0] === 85) J.down[r[1]] = r[0] === 68;
-        if (r[0] === 82) { J.width = r[1]; J.height = r[2]; }
-        J.text += J.encode(r);
+        if (kind === 68 || kind === 85) J.down[a] = kind === 68;
+        if (kind === 82) { J.width = a; J.height = b; }
+        J.text += J.encode(kind, a, b, c, d);
       }
-      J.data.set(r, 5 * i);
-      J.count = i + 1;
+      J.data[i] = kind; J.data[i + 1] = a; J.data[i + 2] = b; J.data[i + 3] = c; J.data[i + 4] = d;
+      J.count++;
     },
 
     // The journal emptied, then these calls put in it without being played.
@@ -128,7 +131,7 @@ var GaugeplotJournalLibrary = {
       J.actions = 0;
       J.down = [false, false, false];
       J.full = false;
-      records.forEach(J.append);
+      records.forEach(function(r) { J.append(r[0], r[1], r[2], r[3], r[4]); });
     },
 
     takeSnapshot: function() {
@@ -230,7 +233,7 @@ var GaugeplotJournalLibrary = {
       var records = J.all(), down = [false, false, false], from = J.segment - 1;  // the N, when no action follows it
       for (var i = J.segment; i < records.length; i++) {
         var r = records[i];
-        if (J.beginsAction(r, down)) from = i;
+        if (J.beginsAction(r[0], down)) from = i;
         if (r[0] === 68 || r[0] === 85) down[r[1]] = r[0] === 68;
       }
       var undone = J.undone.concat([records.slice(from)]);
@@ -284,18 +287,18 @@ var GaugeplotJournalLibrary = {
     // A finished action is kept a moment later, so that a quick run of clicks is kept once.
     changed: function() {
       var J = GaugeplotJournal;
+      if (J.down[0] || J.down[1] || J.down[2]) return;
       J.update();
-      if (J.down[0] || J.down[1] || J.down[2] || J.saveTimer) return;
-      J.saveTimer = setTimeout(J.save, 150);
+      if (!J.saveTimer) J.saveTimer = setTimeout(J.save, 150);
     },
 
     hasSketch: function() { return GaugeplotJournal.count - GaugeplotJournal.segment > 1; },
 
-    // The tab's copy, at once (also when the page is hidden or its graphics are lost).
+    // The tab's copy: written when the page is hidden or goes (a reload, a tab put aside, which
+    // the browser may discard) and before it loads anew for its graphics, since writing it costs
+    // milliseconds that a live drag should not wait for. A tab that dies unwarned still has the link.
     keep: function() {
       var J = GaugeplotJournal;
-      clearTimeout(J.saveTimer);
-      J.saveTimer = 0;
       if (!J.snapshot || J.ended) return;
       try {
         if (J.hasSketch()) sessionStorage.setItem(J.storageKey(), JSON.stringify({text: J.text, link: J.link}));
@@ -305,9 +308,10 @@ var GaugeplotJournalLibrary = {
       }
     },
 
+    // The link, a moment after each finished action.
     save: function() {
       var J = GaugeplotJournal, serial = ++J.saveSerial, text = J.text;
-      J.keep();
+      J.saveTimer = 0;
       if (!J.hasSketch()) {
         J.link = '';
         history.replaceState(history.state, '', location.pathname + location.search);
@@ -326,7 +330,6 @@ var GaugeplotJournalLibrary = {
           J.link = link;
           history.replaceState(history.state, '', link);
         }
-        J.keep();
       });
     },
 

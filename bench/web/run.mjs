@@ -1,9 +1,11 @@
 // Runs gaugeplot_bench_web in headless Chromium (WebGL on SwiftShader), once per viewer, and
-// prints the medians it reports.
-//   node bench/web/run.mjs [folder with bench.html and gaugeplot_bench_web.js/.wasm [2d|3d]]
-// bench/run-web.sh builds the program and calls this.
-import { resolve } from 'node:path';
+// prints the medians it reports; then times the journal of the viewers' own pages (web/journal.js).
+//   node bench/web/run.mjs [folder with bench.html and gaugeplot_bench_web.js/.wasm [2d|3d|journal]]
+// The viewers' pages are taken from the web build the folder is in. bench/run-web.sh builds them
+// and calls this.
+import { dirname, resolve } from 'node:path';
 import { launch, Root, serve } from '../../tests/web/support.mjs';
+import { timeJournals } from './journal.mjs';
 
 const folder = resolve(process.argv[2] ?? `${Root}/build-web/bench`);
 // Cross-origin isolation gives performance.now() its fine resolution (5 us instead of 100 us).
@@ -19,7 +21,9 @@ try {
     return info ? gl.getParameter(info.UNMASKED_RENDERER_WEBGL) : gl.getParameter(gl.RENDERER);
   })}`);
   await probe.close();
-  for (const viewer of process.argv[3] ? [process.argv[3]] : ['2d', '3d']) {
+  const parts = process.argv[3] ? [process.argv[3]] : ['2d', '3d', 'journal'];
+  const display = {};  // scene -> the page's own work for a frame, ms
+  for (const viewer of parts.filter((p) => p !== 'journal')) {
     const page = await browser.newPage();
     await page.setViewport({ width: 800, height: 800 });
     // The program runs its frames in one go, so the page answers nothing until it prints "done".
@@ -36,8 +40,10 @@ try {
     await finished;
     const isolated = await page.evaluate(() => window.crossOriginIsolated);
     console.log(lines.join('\n') + (isolated ? '' : '\n(timer not isolated: 100 us resolution)'));
+    for (const line of lines) if (/^frame/.test(line)) display[line.split(/\s+/)[0]] = Number(line.split(/\s+/)[1]);
     await page.close();
   }
+  if (parts.includes('journal')) await timeJournals(browser, dirname(folder), display);
 } finally {
   await browser.close();
   await server.close();
