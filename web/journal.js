@@ -58,6 +58,7 @@ var GaugeplotJournalLibrary = {
     link: '',             // the fragment that holds the segment, '' when none does
     saveTimer: 0,
     saveSerial: 0,
+    written: 0,           // the save whose link the address holds
     restoredMs: 0,        // how long the last journal took to play, for the benchmark
 
     viewer: function() { return Module['viewerName'] || ''; },
@@ -320,6 +321,7 @@ var GaugeplotJournalLibrary = {
       if (typeof CompressionStream !== 'function') return;
       J.deflate(text).then(function(code) {
         if (serial !== J.saveSerial || J.ended) return;
+        J.written = serial;
         var link = '#sketch=' + code;
         if (link.length > J.MaxLink) {
           if (J.link !== 'long')

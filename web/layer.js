@@ -383,7 +383,8 @@ var GaugeplotWebLibrary = {
       var button = document.getElementById('fullscreen');
       var full = document.fullscreenElement !== null;
       button.textContent = full ? 'Leave full screen' : 'Full screen';
-      (full ? document.fullscreenElement : document.querySelector('header')).appendChild(button);
+      if (full) document.fullscreenElement.appendChild(button);
+      else document.querySelector('header').insertBefore(button, document.getElementById('sketch'));  // where it was
       GaugeplotWeb.fit();
     },
   },

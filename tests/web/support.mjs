@@ -66,7 +66,7 @@ export function launch() {
 
 // A viewer's page, loaded until the viewer has drawn its first frame. Every console error and
 // uncaught exception is kept in page.errors, every console message of the load in page.loadMessages.
-export async function openViewer(browser, url, name, { width = 900, height = 800, scale = 1, touch = false } = {}) {
+export async function openViewer(browser, url, name, { width = 900, height = 800, scale = 1, touch = false, hash = '' } = {}) {
   const page = await browser.newPage();
   page.errors = [];
   page.loadMessages = [];
@@ -76,11 +76,24 @@ export async function openViewer(browser, url, name, { width = 900, height = 800
   page.on('pageerror', (e) => page.errors.push(String(e)));
   page.on('requestfailed', (r) => page.errors.push(`${r.url()}: ${r.failure()?.errorText}`));
   await page.setViewport({ width, height, deviceScaleFactor: scale, hasTouch: touch });
-  await page.goto(`${url}/${name}.html`, { waitUntil: 'load', timeout: Timeout });
-  await page.waitForFunction(() => window.gaugeplotReady === true, { timeout: Timeout });
+  await page.goto(`${url}/${name}.html${hash}`, { waitUntil: 'load', timeout: Timeout });
+  await ready(page);
   page.off('console', loading);
   page.canvasBox = await canvasBox(page);
   return page;
+}
+
+// The viewer has drawn its first frame, with the sketch its journal brought back if any.
+export function ready(page) {
+  return page.waitForFunction(() => window.gaugeplotReady === true && window.gaugeplotRestored === true, { timeout: Timeout });
+}
+
+// The address holds the link of the sketch as it is now.
+export function linked(page) {
+  return page.waitForFunction(() => {
+    const J = Module.gaugeplotJournal;
+    return !J.saveTimer && J.written === J.saveSerial && location.hash === J.link;
+  }, { timeout: Timeout });
 }
 
 export async function canvasBox(page) {

@@ -1,8 +1,12 @@
 // Both viewers' pages in headless Chromium: loading, the HTML menu, sketching and dragging, the
-// listing, the picture against the native viewer's under Xvfb, exit, high density and touch.
+// listing, the picture against the native viewer's under Xvfb, exit, high density and touch, the
+// sketch kept through a reload, a link and a lost GL context, undone and redone.
 import assert from 'node:assert/strict';
-import { readFileSync } from 'node:fs';
+import { existsSync, readFileSync } from 'node:fs';
+import { mkdtemp, rm } from 'node:fs/promises';
+import { tmpdir } from 'node:os';
 import { join } from 'node:path';
+import { deflateRawSync } from 'node:zlib';
 import { after, before, describe, test } from 'node:test';
 
 import { playInPage, playNative, Quad3d, Sessions, Square2d, Viewers } from './sessions.mjs';
@@ -357,7 +361,7 @@ describe('fitted to the page', () => {
     await web.key(page, 'Escape');
     assert.deepEqual(await expectFitted(page, 'gaugeplot2d', 900, 800, 900), windowed);
 
-    for (let i = 0; i < 4 && await page.evaluate(() => document.activeElement.id) !== 'canvas'; i++) await web.key(page, 'Tab');
+    for (let i = 0; i < 8 && await page.evaluate(() => document.activeElement.id) !== 'canvas'; i++) await web.key(page, 'Tab');
     await page.keyboard.down('Shift').then(() => web.key(page, 'F10')).then(() => page.keyboard.up('Shift'));
     assert.deepEqual(await page.$eval('#glut-menu', (m) => [m.getBoundingClientRect().left, m.getBoundingClientRect().top,
       document.activeElement.textContent, ...[m, ...m.children].map((e) => e.getAttribute('role'))]),
@@ -382,4 +386,98 @@ test('after one visit both viewers load and draw with no network, and Chromium f
     await page.waitForFunction(() => window.gaugeplotReady === true, { timeout: web.Timeout });
   }
   await closePage(page);
+});
+
+// The journal (web/journal.js): the sketch through a reload, in a link, after a lost GL context,
+// and undone and redone, bit for bit.
+describe('the sketch kept', () => {
+  const withCtrl = async (page, key, shift = false) => {
+    await page.keyboard.down('Control');
+    if (shift) await page.keyboard.down('Shift');
+    await web.key(page, key);
+    if (shift) await page.keyboard.up('Shift');
+    await page.keyboard.up('Control');
+  };
+  const same = async (page, image, what) => assert.equal(web.countDifferent(image, await web.settle(page), 0), 0, what);
+
+  test('gaugeplot2d: a reload brings back the sketch and its listing; Undo and Redo step through a drag; "Save picture" saves what shows; "New sketch" empties the viewer, Undo brings the sketch back', async () => {
+    const page = await open('gaugeplot2d');
+    const changing = Sessions.square2d.length + 1;
+    await playInPage(page, 'gaugeplot2d', Sessions.drag2d.slice(0, changing));
+    const before = await web.settle(page);
+    await playInPage(page, 'gaugeplot2d', Sessions.drag2d.slice(changing));
+    await page.waitForFunction(() => document.getElementById('listing').textContent !== '', { timeout: web.Timeout });
+    const dragged = await web.settle(page), printed = await listing(page);
+    await page.reload();
+    await web.ready(page);
+    assert.equal(await listing(page), printed, 'the listing after the reload');
+    await same(page, dragged, 'the picture after the reload');
+
+    await withCtrl(page, 'z');
+    await withCtrl(page, 'z');
+    await same(page, before, 'the picture after undoing the listing and the drag');
+    assert.equal(await listing(page), '');
+    await withCtrl(page, 'y');
+    await same(page, dragged, 'the picture after redoing the drag');
+    await withCtrl(page, 'Z', true);
+    assert.equal(await listing(page), printed, 'the listing after redoing it');
+    assert.equal(await page.$eval('#redo', (b) => b.disabled), true, 'Redo with nothing to redo');
+
+    const folder = await mkdtemp(join(tmpdir(), 'gaugeplot-picture-'));
+    await (await page.createCDPSession()).send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: folder });
+    await page.click('#save-picture');
+    const file = join(folder, 'gaugeplot2d.png');
+    for (let i = 0; i < 100 && !existsSync(file); i++) await web.sleep(100);
+    assert.equal(web.countDifferent(web.decodePng(readFileSync(file)), await web.settle(page), 0), 0, 'the saved picture');
+    await rm(folder, { recursive: true, force: true });
+
+    await page.click('#new-sketch');
+    assert.equal(web.count(await web.settle(page), isBand2d), 0, 'a band after "New sketch"');
+    assert.equal(await listing(page), '');
+    await page.click('#undo');
+    await same(page, dragged, 'the picture after undoing "New sketch"');
+    await closePage(page);
+  });
+
+  test('gaugeplot3d: "Copy link" copies the address, whose link gives the same picture in a fresh browser; after a lost GL context the picture comes back', async () => {
+    const page = await open('gaugeplot3d');
+    await playInPage(page, 'gaugeplot3d', Sessions.quad3d);
+    await web.chooseMenuEntry(page, 'Change');
+    await web.drag(page, 440, 440, 530, 530);
+    await web.drag(page, 100, 500, 100, 550, { alt: true });
+    const shown = await web.settle(page);
+    await web.linked(page);
+    await browser.defaultBrowserContext().overridePermissions(server.url, ['clipboard-read', 'clipboard-write', 'clipboard-sanitized-write']);
+    await page.click('#copy-link');
+    const link = await page.evaluate(() => navigator.clipboard.readText());
+    assert.equal(link, page.url());
+    assert.ok(link.length < 1000, `a link of ${link.length} characters`);
+    await closePage(page);
+
+    const context = await browser.createBrowserContext();
+    const fresh = await web.openViewer(context, server.url, 'gaugeplot3d', { hash: link.slice(link.indexOf('#')) });
+    await same(fresh, shown, 'the picture of the link');
+    await fresh.evaluate(() => { window.lose = document.getElementById('canvas').getContext('webgl').getExtension('WEBGL_lose_context'); window.lose.loseContext(); });
+    await fresh.waitForFunction(() => !document.getElementById('lost').hidden, { timeout: web.Timeout });
+    await Promise.all([fresh.waitForNavigation({ timeout: web.Timeout }), fresh.evaluate(() => window.lose.restoreContext())]);
+    await web.ready(fresh);
+    await same(fresh, shown, 'the picture after the context came back');
+    await closePage(fresh);
+    await context.close();
+  });
+
+  test('gaugeplot2d: a damaged link gives an empty viewer, a hand-edited one what it holds up to the first call the viewer never gets; each says so', async () => {
+    const square = Square2d.map(([x, y]) => `D0,${x},${y}U0,${x},${y}`).join('');
+    const edited = deflateRawSync(`gaugeplot2d/1:R640,480C1,1${square}C1,1C1,99D0,1000000,5C1,0`).toString('base64url');
+    for (const [hash, words, band] of [['#sketch=' + edited.slice(0, -12), /could not be read/, false], ['#sketch=' + edited, /read in part/, true]]) {
+      const page = await open('gaugeplot2d', { hash });
+      assert.match(await page.$eval('#notice', (n) => (n.hidden ? '' : n.textContent)), words);
+      assert.deepEqual(page.loadMessages.map((m) => m.replace(/:.*/, '')), ['warn'], 'one line in the console');
+      const image = await web.settle(page);
+      assert.equal(isBand2d(web.pixel(image, 415, 240)), band, band ? 'no band of the square' : 'a band from a damaged link');
+      assert.equal(await page.evaluate(() => window.gaugeplotExitStatus), undefined, 'the link ended the viewer');
+      page.loadMessages = [];
+      await closePage(page);
+    }
+  });
 });
