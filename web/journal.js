@@ -93,19 +93,19 @@ var GaugeplotJournalLibrary = {
       if (!J.snapshot) J.takeSnapshot();
       if (J.ended || J.full) return;
       if (kind === 70 /* F */ && !Module['framesKeepState']) return;
-      if (J.count === J.MaxRecords) {
+      if (J.append(kind, a, b, c, d) && !J.playing) J.changed();
+    },
+
+    // False once the journal is full: from then on it no longer follows the viewer.
+    append: function(kind, a, b, c, d) {
+      var J = GaugeplotJournal, i = 5 * J.count;
+      if (J.count >= J.MaxRecords) {
         J.full = true;
         J.notice('This sketch has grown past what the page keeps (' + J.MaxRecords + ' steps): what you do from now on ' +
           'is not kept for a reload or in the link, and cannot be undone.');
         J.update();
-        return;
+        return false;
       }
-      J.append(kind, a, b, c, d);
-      if (!J.playing) J.changed();
-    },
-
-    append: function(kind, a, b, c, d) {
-      var J = GaugeplotJournal, i = 5 * J.count;
       if (kind === 78 /* N */) {
         J.segment = J.count + 1;
         J.text = J.header();
@@ -121,6 +121,7 @@ var GaugeplotJournalLibrary = {
       }
       J.data[i] = kind; J.data[i + 1] = a; J.data[i + 2] = b; J.data[i + 3] = c; J.data[i + 4] = d;
       J.count++;
+      return true;
     },
 
     // The journal emptied, then these calls put in it without being played.
@@ -255,7 +256,7 @@ var GaugeplotJournalLibrary = {
     newSketch: function() {
       var J = GaugeplotJournal;
       if (!J.snapshot || J.ended) return;
-      if (J.full) J.reset([]);  // what the journal no longer follows cannot come back
+      if (J.count >= J.MaxRecords - 2) J.reset([]);  // too full to keep the earlier sketch for Undo
       J.notice('');
       J.undone = [];
       J.rebuild(J.all().concat([[78, 0, 0, 0, 0]]));
@@ -267,7 +268,7 @@ var GaugeplotJournalLibrary = {
     },
     canUndo: function() {
       var J = GaugeplotJournal;
-      return !!J.snapshot && !J.ended && !J.full && (J.actions > 0 || J.segment > 0);
+      return !!J.snapshot && !J.ended && !J.full && (J.actions > 0 || J.segment > 1);
     },
     canRedo: function() {
       var J = GaugeplotJournal;
