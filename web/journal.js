@@ -59,6 +59,7 @@ var GaugeplotJournalLibrary = {
     saveTimer: 0,
     saveSerial: 0,
     written: 0,           // the save whose link the address holds
+    saving: null,         // resolves once the address holds the latest save's link
     restoredMs: 0,        // how long the last journal took to play, for the benchmark
 
     viewer: function() { return Module['viewerName'] || ''; },
@@ -313,14 +314,15 @@ var GaugeplotJournalLibrary = {
     // The link, a moment after each finished action.
     save: function() {
       var J = GaugeplotJournal, serial = ++J.saveSerial, text = J.text;
+      clearTimeout(J.saveTimer);
       J.saveTimer = 0;
-      if (!J.hasSketch()) {
+      if (!J.hasSketch() || typeof CompressionStream !== 'function') {
         J.link = '';
+        J.written = serial;
         history.replaceState(history.state, '', location.pathname + location.search);
-        return;
+        return (J.saving = Promise.resolve());
       }
-      if (typeof CompressionStream !== 'function') return;
-      J.deflate(text).then(function(code) {
+      return (J.saving = J.deflate(text).then(function(code) {
         if (serial !== J.saveSerial || J.ended) return;
         J.written = serial;
         var link = '#sketch=' + code;
@@ -333,7 +335,7 @@ var GaugeplotJournalLibrary = {
           J.link = link;
           history.replaceState(history.state, '', link);
         }
-      });
+      }));
     },
 
     deflate: function(text) {
@@ -453,14 +455,16 @@ var GaugeplotJournalLibrary = {
       J.update();
     },
 
+    // Once the address holds the sketch as it is now.
     copyLink: function() {
       var J = GaugeplotJournal;
-      if (J.saveTimer) J.save();
-      if (J.link === 'long') return J.notice('This sketch is too long for a link; the tab keeps it for a reload.');
       if (typeof CompressionStream !== 'function') return J.notice('This browser cannot write the sketch into a link.');
-      var text = location.href;
-      if (navigator.clipboard) navigator.clipboard.writeText(text).catch(function() { J.notice('The link: ' + text); });
-      else J.notice('The link: ' + text);
+      (J.saveTimer || !J.saving ? J.save() : J.saving).then(function() {
+        if (J.link === 'long') return J.notice('This sketch is too long for a link; the tab keeps it for a reload.');
+        var text = location.href;
+        if (navigator.clipboard) navigator.clipboard.writeText(text).catch(function() { J.notice('The link: ' + text); });
+        else J.notice('The link: ' + text);
+      });
     },
 
     // The picture on screen, drawn anew so that the drawing buffer holds it, at the canvas's resolution.
