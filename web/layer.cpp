@@ -194,9 +194,8 @@ EMSCRIPTEN_KEEPALIVE void fromPageMenu(int menu, int value)
     window.menus[menu - 1](value);
 }
 
-// The page has fitted the window anew and sized the canvas: the viewer hears of it as of a desktop
-// resize, and the picture is drawn at once, since resizing the canvas cleared it. Before the main
-// loop (no reshape callback yet) only the size is kept, for GLUT's first reshape.
+// The window's new size, as the viewer hears of a desktop resize; no frame (the journal plays its
+// own). Before the main loop (no reshape callback yet) only the size is kept, for GLUT's first reshape.
 EMSCRIPTEN_KEEPALIVE void fromPageResize(int width, int height)
 {
     window.width = width;
@@ -204,6 +203,8 @@ EMSCRIPTEN_KEEPALIVE void fromPageResize(int width, int height)
     reshapeInCssPixels(width, height);
 }
 
+// The page has fitted the window anew and sized the canvas, which cleared it: the picture is drawn
+// at once.
 EMSCRIPTEN_KEEPALIVE void fromPageReshape(int width, int height)
 {
     fromPageResize(width, height);
