@@ -414,8 +414,8 @@ var GaugeplotJournalLibrary = {
 
     restore: function(journal) {
       var J = GaugeplotJournal, words = journal.from === 'link' ? "This link's sketch" : "The tab's sketch";
-      var parsed = J.parse(journal.text);
       var started = performance.now();
+      var parsed = J.parse(journal.text);
       var played = parsed.records ? J.rebuild(parsed.records) : 0;
       J.restoredMs = performance.now() - started;
       if (!parsed.records) {

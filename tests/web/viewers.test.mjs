@@ -466,10 +466,11 @@ describe('the sketch kept', () => {
     await context.close();
   });
 
-  test('gaugeplot2d: a damaged link gives an empty viewer, a hand-edited one what it holds up to the first call the viewer never gets; each says so', async () => {
+  test('gaugeplot2d: a damaged link gives an empty viewer, a hand-edited one what it holds up to the first call the viewer never gets or that ends it; each says so', async () => {
     const square = Square2d.map(([x, y]) => `D0,${x},${y}U0,${x},${y}`).join('');
-    const edited = deflateRawSync(`gaugeplot2d/1:R640,480C1,1${square}C1,1C1,99D0,1000000,5C1,0`).toString('base64url');
-    for (const [hash, words, band] of [['#sketch=' + edited.slice(0, -12), /could not be read/, false], ['#sketch=' + edited, /read in part/, true]]) {
+    const link = (after) => '#sketch=' + deflateRawSync(`gaugeplot2d/1:R640,480C1,1${square}C1,1${after}`).toString('base64url');
+    for (const [hash, words, band] of [[link('C1,99').slice(0, -12), /could not be read/, false], [link('C1,99D0,1000000,5'), /read in part/, true],
+      [link('K27C1,2'), /read in part/, true]]) {
       const page = await open('gaugeplot2d', { hash });
       assert.match(await page.$eval('#notice', (n) => (n.hidden ? '' : n.textContent)), words);
       assert.deepEqual(page.loadMessages.map((m) => m.replace(/:.*/, '')), ['warn'], 'one line in the console');
