@@ -52,6 +52,11 @@ struct Primitives {
     float pointSize = 1;
     float ratio = 1;       // backing-store pixels per CSS pixel
     GLint viewport[4] = {0, 0, 1, 1};  // backing-store pixels
+    // The product of the matrices, read back once between two flushes: every call that changes a
+    // matrix draws what waits first (layer.h), and the two that pass (glMatrixMode, glPushMatrix)
+    // change none.
+    float matrix[16];
+    bool matrixKnown = false;
     WindowPoint window[MaxVertices];
 } state;
 
@@ -144,10 +149,14 @@ void multiply(float to[16], const float a[16], const float b[16])
 // Every vertex of the primitive in window pixels, through the matrices and the viewport.
 void toWindow()
 {
-    float projection[16], modelview[16], m[16];
-    glGetFloatv(GL_PROJECTION_MATRIX, projection);
-    glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
-    multiply(m, projection, modelview);
+    if (!state.matrixKnown) {
+        float projection[16], modelview[16];
+        glGetFloatv(GL_PROJECTION_MATRIX, projection);
+        glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+        multiply(state.matrix, projection, modelview);
+        state.matrixKnown = true;
+    }
+    const float* m = state.matrix;
     for (int i = 0; i < state.count; i++) {
         const Vertex& v = state.vertices[i];
         float clip[4];
@@ -259,7 +268,11 @@ void layerSetPixelRatio(float ratio) { state.ratio = ratio; }
 
 extern "C" {
 
-void layerFlush() { draw(); }
+void layerFlush()
+{
+    draw();
+    state.matrixKnown = false;
+}
 
 void layerGlBegin(GLenum mode)
 {

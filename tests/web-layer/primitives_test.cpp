@@ -241,6 +241,15 @@ TEST_F(WebPrimitives, DrawingInWindowPixelsLeavesTheMatricesAndTheirModeAsTheyWe
     EXPECT_EQ(fakegl::countCalls("glPushMatrix"), fakegl::countCalls("glPopMatrix"));
     EXPECT_EQ(recording.matrixMode, GLenum(GL_PROJECTION));
     EXPECT_EQ(fakegl::countCalls("glEnableClientState"), fakegl::countCalls("glDisableClientState"));
+
+    // The matrices are read back once between flushes, and anew after one.
+    useWindowPixels(Width, Height);
+    layerGlPointSize(5);
+    layerGlBegin(GL_POINTS);
+    layerGlVertex2f(100, 100);
+    layerGlEnd();
+    layerFlush();
+    EXPECT_NEAR(extentOf(1, 0, 6).left, 100 - 2, 0.01);
 }
 
 }  // namespace
