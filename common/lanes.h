@@ -117,18 +117,28 @@ LANES_INLINE Floats opaque(Floats v)
 LANES_INLINE float roundToFloat(double x) { return opaque(static_cast<float>(x)); }
 
 #if defined(__wasm_simd128__)
-// Two conversions of two lanes each, joined. Each half is passed through an empty asm statement:
-// without it the compiler folds the three steps back into one conversion of four lanes, which it
-// takes lane by lane.
-LANES_INLINE Floats toFloats(Doubles v)
+// Each half converted on its own, lanes 0 and 1 of the result, and passed through an empty asm
+// statement: without it the compiler folds the steps back into one conversion of four lanes, which
+// it takes lane by lane. The asm also keeps the rounding, as opaque() does.
+struct FloatHalves {
+    v128_t low, high;
+};
+
+LANES_INLINE FloatHalves toFloatHalves(Doubles v)
 {
     typedef double Pair __attribute__((vector_size(2 * sizeof(double))));
     const Pair low = __builtin_shufflevector(v, v, 0, 1), high = __builtin_shufflevector(v, v, 2, 3);
-    v128_t l = wasm_f32x4_demote_f64x2_zero(reinterpret_cast<v128_t>(low));
-    v128_t h = wasm_f32x4_demote_f64x2_zero(reinterpret_cast<v128_t>(high));
-    __asm__("" : "+r"(l));
-    __asm__("" : "+r"(h));
-    return reinterpret_cast<Floats>(wasm_i64x2_shuffle(l, h, 0, 2));
+    FloatHalves f = {wasm_f32x4_demote_f64x2_zero(reinterpret_cast<v128_t>(low)),
+                     wasm_f32x4_demote_f64x2_zero(reinterpret_cast<v128_t>(high))};
+    __asm__("" : "+r"(f.low));
+    __asm__("" : "+r"(f.high));
+    return f;
+}
+
+LANES_INLINE Floats toFloats(Doubles v)
+{
+    const FloatHalves f = toFloatHalves(v);
+    return reinterpret_cast<Floats>(wasm_i64x2_shuffle(f.low, f.high, 0, 2));
 }
 #else
 LANES_INLINE Floats toFloats(Doubles v) { return __builtin_convertvector(v, Floats); }
@@ -141,7 +151,12 @@ LANES_INLINE Doubles toDoubles(Floats v) { return Doubles{v[0], v[1], v[2], v[3]
 LANES_INLINE Doubles toFloatAndBack(Doubles v)
 {
 #if defined(__wasm_simd128__)
-    return toDoubles(opaque(toFloats(v)));
+    // Each half back on its own: no join of the floats, no split of them again.
+    typedef double Pair __attribute__((vector_size(2 * sizeof(double))));
+    const FloatHalves f = toFloatHalves(v);
+    const Pair low = reinterpret_cast<Pair>(wasm_f64x2_promote_low_f32x4(f.low));
+    const Pair high = reinterpret_cast<Pair>(wasm_f64x2_promote_low_f32x4(f.high));
+    return __builtin_shufflevector(low, high, 0, 1, 2, 3);
 #else
     const Floats f = opaque(__builtin_convertvector(v, Floats));
     return Doubles{f[0], f[1], f[2], f[3]};
