@@ -8,7 +8,10 @@
 // The lanes are GCC's vector extensions, which clang understands too. On x86-64 without AVX the
 // compiler carries a vector as two SSE2 registers; a function marked LANES_DISPATCH is compiled a
 // second time for AVX2 and chosen at run time by the processor. Elsewhere (other processors,
-// Windows, whose toolchain has no ifunc) it is the plain build alone.
+// Windows, whose toolchain has no ifunc) it is the plain build alone. WebAssembly built with SIMD
+// (-msimd128) carries a vector as two 128-bit values too; the conversions, masks and the values
+// kept opaque are written with its instructions, which the compiler would otherwise take lane by
+// lane.
 #pragma once
 
 #include <cmath>
@@ -16,6 +19,8 @@
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
+#elif defined(__wasm_simd128__)
+#include <wasm_simd128.h>
 #endif
 
 // The helpers are always inlined, so no vector ever crosses a call and the note that a 32-byte
@@ -71,11 +76,15 @@ LANES_INLINE Doubles abs(Doubles v)
 // results depend on the optimisation level. A value passed through opaque() is handed back by an
 // empty asm statement: the compiler must take the bits it holds as they are, so the rounding before
 // it stays. On x86-64 and AArch64 the value stays in its register and no instruction is emitted;
-// WebAssembly has no vector registers for asm, so vectors go lane by lane there.
+// so it does in WebAssembly, whose asm takes a 128-bit value where SIMD is built in, and otherwise
+// takes vectors lane by lane.
 #if defined(__GNUC__) && defined(__x86_64__)
 #define LANES_FLOAT_REGISTER "+x"
 #elif defined(__GNUC__) && defined(__aarch64__)
 #define LANES_FLOAT_REGISTER "+w"
+#elif defined(__GNUC__) && defined(__wasm_simd128__)
+#define LANES_FLOAT_REGISTER "+r"
+#define LANES_SCALAR_REGISTER "+r"
 #elif defined(__GNUC__) && defined(__wasm__)
 #define LANES_SCALAR_REGISTER "+r"
 #endif
@@ -107,17 +116,52 @@ LANES_INLINE Floats opaque(Floats v)
 // The float nearest x (round to nearest even, as a cast does), for a float that is used again.
 LANES_INLINE float roundToFloat(double x) { return opaque(static_cast<float>(x)); }
 
-// The float nearest each lane, back in double.
-LANES_INLINE Doubles toFloatAndBack(Doubles v)
+#if defined(__wasm_simd128__)
+// Each half converted on its own, lanes 0 and 1 of the result, and passed through an empty asm
+// statement: without it the compiler folds the steps back into one conversion of four lanes, which
+// it takes lane by lane. The asm also keeps the rounding, as opaque() does.
+struct FloatHalves {
+    v128_t low, high;
+};
+
+LANES_INLINE FloatHalves toFloatHalves(Doubles v)
 {
-    const Floats f = opaque(__builtin_convertvector(v, Floats));
-    return Doubles{f[0], f[1], f[2], f[3]};
+    typedef double Pair __attribute__((vector_size(2 * sizeof(double))));
+    const Pair low = __builtin_shufflevector(v, v, 0, 1), high = __builtin_shufflevector(v, v, 2, 3);
+    FloatHalves f = {wasm_f32x4_demote_f64x2_zero(reinterpret_cast<v128_t>(low)),
+                     wasm_f32x4_demote_f64x2_zero(reinterpret_cast<v128_t>(high))};
+    __asm__("" : "+r"(f.low));
+    __asm__("" : "+r"(f.high));
+    return f;
 }
 
+LANES_INLINE Floats toFloats(Doubles v)
+{
+    const FloatHalves f = toFloatHalves(v);
+    return reinterpret_cast<Floats>(wasm_i64x2_shuffle(f.low, f.high, 0, 2));
+}
+#else
 LANES_INLINE Floats toFloats(Doubles v) { return __builtin_convertvector(v, Floats); }
+#endif
 // Written lane by lane: GCC 12 makes this one conversion, where __builtin_convertvector converts
 // two halves and joins them.
 LANES_INLINE Doubles toDoubles(Floats v) { return Doubles{v[0], v[1], v[2], v[3]}; }
+
+// The float nearest each lane, back in double.
+LANES_INLINE Doubles toFloatAndBack(Doubles v)
+{
+#if defined(__wasm_simd128__)
+    // Each half back on its own: no join of the floats, no split of them again.
+    typedef double Pair __attribute__((vector_size(2 * sizeof(double))));
+    const FloatHalves f = toFloatHalves(v);
+    const Pair low = reinterpret_cast<Pair>(wasm_f64x2_promote_low_f32x4(f.low));
+    const Pair high = reinterpret_cast<Pair>(wasm_f64x2_promote_low_f32x4(f.high));
+    return __builtin_shufflevector(low, high, 0, 1, 2, 3);
+#else
+    const Floats f = opaque(__builtin_convertvector(v, Floats));
+    return Doubles{f[0], f[1], f[2], f[3]};
+#endif
+}
 
 // Lanes to rows: rows[i] = (a[i], b[i], c[i], 0). Each row is written whole, so that reading it
 // back, in pieces of any size, can take the stored bytes straight from the store.
@@ -146,6 +190,16 @@ struct Halves {
 LANES_INLINE Halves halves(Doubles v)
 {
     return {__builtin_shufflevector(v, v, 0, 1), __builtin_shufflevector(v, v, 2, 3)};
+}
+#elif defined(__wasm_simd128__)
+struct Halves {
+    v128_t low, high;
+};
+
+LANES_INLINE Halves halves(Mask m)
+{
+    return {reinterpret_cast<v128_t>(__builtin_shufflevector(m, m, 0, 1)),
+            reinterpret_cast<v128_t>(__builtin_shufflevector(m, m, 2, 3))};
 }
 #endif
 
@@ -204,6 +258,9 @@ LANES_INLINE unsigned bits(Mask m)
 #if defined(__SSE2__)
     const Halves h = halves(reinterpret_cast<Doubles>(m));
     return unsigned(_mm_movemask_pd(h.low) | _mm_movemask_pd(h.high) << 2);
+#elif defined(__wasm_simd128__)
+    const Halves h = halves(m);
+    return wasm_i64x2_bitmask(h.low) | wasm_i64x2_bitmask(h.high) << 2;
 #else
     return bitsOneByOne(m);
 #endif
@@ -213,6 +270,8 @@ LANES_INLINE unsigned bits(FloatMask m)
 {
 #if defined(__SSE2__)
     return unsigned(_mm_movemask_ps(reinterpret_cast<__m128>(m)));
+#elif defined(__wasm_simd128__)
+    return wasm_i32x4_bitmask(reinterpret_cast<v128_t>(m));
 #else
     return bitsOneByOne(m);
 #endif
@@ -225,6 +284,8 @@ LANES_INLINE bool any(Mask m)
     const HalfMask either = halves[0] | halves[1];
 #if defined(__SSE2__)
     return _mm_movemask_epi8(reinterpret_cast<__m128i>(either)) != 0;
+#elif defined(__wasm_simd128__)
+    return wasm_v128_any_true(reinterpret_cast<v128_t>(either));
 #else
     return (either[0] | either[1]) != 0;
 #endif
@@ -234,6 +295,8 @@ LANES_INLINE bool any(FloatMask m)
 {
 #if defined(__SSE2__)
     return _mm_movemask_epi8(reinterpret_cast<__m128i>(m)) != 0;
+#elif defined(__wasm_simd128__)
+    return wasm_v128_any_true(reinterpret_cast<v128_t>(m));
 #else
     return (m[0] | m[1] | m[2] | m[3]) != 0;
 #endif

@@ -11,7 +11,9 @@
 //   wide lines     one quad per segment, w pixels across in the minor axis, as GL's aliased wide
 //                  lines are; one pixel wide lines go through as lines;
 //   points         squares of the point size, centred on the pixel GL's aliased points snap to.
-// Quads and squares are placed in window pixels, so the matrices are read back for them.
+// Quads and squares are placed in window pixels, so the matrices are read back for them; they too
+// wait and are drawn together, with both matrices the identity. Each draw costs the emulation
+// tens of microseconds whatever it holds, so gaugeplot2d's full frame is two draws, not a hundred.
 // Plain standard GL: the unit tests run it against the recording fake.
 #include "primitives.h"
 
@@ -21,13 +23,19 @@
 
 namespace {
 
-constexpr int MaxVertices = 1024;         // in one primitive; the viewers' longest is a 2D outline of 51
-constexpr int MaxBatch = 6 * 65536;       // vertices drawn at once: triangles of 65536 quadrilaterals
+constexpr int MaxVertices = 1024;  // in one primitive; the viewers' longest is a 2D outline of 51
 
+// A vertex as it is drawn: interleaved, since the emulation uploads one interleaved array as it is
+// and copies planar ones vertex by vertex in JavaScript; the colour as the 8 bits the desktop's GL
+// rounds it to.
 struct Vertex {
     float x, y, z;
-    float r, g, b;
+    GLubyte rgba[4];
 };
+
+// Vertices drawn at once: as many as the emulation's largest vertex buffer holds (2 MiB,
+// Emscripten's GL_MAX_TEMP_BUFFER_SIZE); a larger draw would not fit it.
+constexpr int MaxBatch = 2 * 1024 * 1024 / int(sizeof(Vertex));
 
 struct WindowPoint {
     float x, y, z;  // window pixels, and normalised depth
@@ -39,21 +47,27 @@ struct Primitives {
     bool inside = false;
     int count = 0;
     Vertex vertices[MaxVertices];
-    float color[3] = {1, 1, 1};
+    GLubyte colour[4] = {255, 255, 255, 255};
     float lineWidth = 1;   // CSS pixels, as the viewer set them
     float pointSize = 1;
     float ratio = 1;       // backing-store pixels per CSS pixel
     bool drawing = true;
     GLint viewport[4] = {0, 0, 1, 1};  // backing-store pixels
+    // The product of the matrices, read back once between two flushes: every call that changes a
+    // matrix draws what waits first (layer.h), and the two that pass (glMatrixMode, glPushMatrix)
+    // change none.
+    float matrix[16];
+    bool matrixKnown = false;
     WindowPoint window[MaxVertices];
 } state;
 
-// Vertices waiting for one glDrawArrays, colours as the 8 bits the desktop's GL rounds them to.
+// Vertices waiting for one glDrawArrays, placed either through the matrices of the moment or,
+// inWindow, in normalised window coordinates (quads and squares).
 struct Batch {
     GLenum mode = GL_TRIANGLES;
+    bool inWindow = false;
     int count = 0;
-    float positions[MaxBatch][3];
-    GLubyte colours[MaxBatch][4];
+    Vertex vertices[MaxBatch];
 } batch;
 
 GLubyte eightBits(float c) { return GLubyte(std::nearbyint(std::fmin(std::fmax(c, 0.0f), 1.0f) * 255)); }
@@ -62,59 +76,63 @@ void draw()
 {
     if (batch.count == 0)
         return;
+    GLint matrixMode = GL_MODELVIEW;
+    if (batch.inWindow) {
+        glGetIntegerv(GL_MATRIX_MODE, &matrixMode);
+        glMatrixMode(GL_PROJECTION);
+        glPushMatrix();
+        glLoadIdentity();
+        glMatrixMode(GL_MODELVIEW);
+        glPushMatrix();
+        glLoadIdentity();
+    }
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_COLOR_ARRAY);
-    glVertexPointer(3, GL_FLOAT, 0, batch.positions);
-    glColorPointer(4, GL_UNSIGNED_BYTE, 0, batch.colours);
+    glVertexPointer(3, GL_FLOAT, sizeof(Vertex), &batch.vertices[0].x);
+    glColorPointer(4, GL_UNSIGNED_BYTE, sizeof(Vertex), batch.vertices[0].rgba);
     glDrawArrays(batch.mode, 0, batch.count);
     glDisableClientState(GL_COLOR_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);
+    if (batch.inWindow) {
+        glPopMatrix();
+        glMatrixMode(GL_PROJECTION);
+        glPopMatrix();
+        glMatrixMode(matrixMode);
+    }
     batch.count = 0;
 }
 
-// Room for n more vertices of the mode: what waits is drawn first where it would not fit or is of
-// another mode.
-void reserve(GLenum mode, int n)
+// Room for n more vertices of the mode, placed as inWindow says: what waits is drawn first where
+// it would not fit, is of another mode or is placed the other way.
+void reserve(GLenum mode, int n, bool inWindow)
 {
-    if (batch.mode != mode || batch.count + n > MaxBatch)
+    if (batch.mode != mode || batch.inWindow != inWindow || batch.count + n > MaxBatch)
         draw();
     batch.mode = mode;
+    batch.inWindow = inWindow;
 }
 
-void add(const Vertex& colour, float x, float y, float z)
-{
-    float* p = batch.positions[batch.count];
-    p[0] = x;
-    p[1] = y;
-    p[2] = z;
-    GLubyte* c = batch.colours[batch.count++];
-    c[0] = eightBits(colour.r);
-    c[1] = eightBits(colour.g);
-    c[2] = eightBits(colour.b);
-    c[3] = 255;
-}
+void add(const Vertex& v) { batch.vertices[batch.count++] = v; }
 
 void addPolygon()
 {
     if (state.count < 3)
         return;  // GL draws nothing of it either
-    reserve(GL_TRIANGLES, 3 * (state.count - 2));
+    reserve(GL_TRIANGLES, 3 * (state.count - 2), false);
     const Vertex* v = state.vertices;
     for (int i = 1; i + 1 < state.count; i++) {
-        add(v[0], v[0].x, v[0].y, v[0].z);
-        add(v[i], v[i].x, v[i].y, v[i].z);
-        add(v[i + 1], v[i + 1].x, v[i + 1].y, v[i + 1].z);
+        add(v[0]);
+        add(v[i]);
+        add(v[i + 1]);
     }
 }
 
 // Lines one pixel wide, and anything else the emulation draws itself, on their own.
 void drawAsIs()
 {
-    reserve(state.mode, state.count);
-    for (int i = 0; i < state.count; i++) {
-        const Vertex& v = state.vertices[i];
-        add(v, v.x, v.y, v.z);
-    }
+    reserve(state.mode, state.count, false);
+    for (int i = 0; i < state.count; i++)
+        add(state.vertices[i]);
     draw();
 }
 
@@ -132,10 +150,14 @@ void multiply(float to[16], const float a[16], const float b[16])
 // Every vertex of the primitive in window pixels, through the matrices and the viewport.
 void toWindow()
 {
-    float projection[16], modelview[16], m[16];
-    glGetFloatv(GL_PROJECTION_MATRIX, projection);
-    glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
-    multiply(m, projection, modelview);
+    if (!state.matrixKnown) {
+        float projection[16], modelview[16];
+        glGetFloatv(GL_PROJECTION_MATRIX, projection);
+        glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+        multiply(state.matrix, projection, modelview);
+        state.matrixKnown = true;
+    }
+    const float* m = state.matrix;
     for (int i = 0; i < state.count; i++) {
         const Vertex& v = state.vertices[i];
         float clip[4];
@@ -152,10 +174,13 @@ void toWindow()
 }
 
 // A point in window pixels, as drawn with both matrices the identity: normalised coordinates.
-void addWindowPoint(const Vertex& colour, const float at[2], float z)
+Vertex windowPoint(const Vertex& colour, const float at[2], float z)
 {
-    add(colour, (at[0] - state.viewport[0]) / state.viewport[2] * 2 - 1,
-        (at[1] - state.viewport[1]) / state.viewport[3] * 2 - 1, z);
+    Vertex v = colour;
+    v.x = (at[0] - state.viewport[0]) / state.viewport[2] * 2 - 1;
+    v.y = (at[1] - state.viewport[1]) / state.viewport[3] * 2 - 1;
+    v.z = z;
+    return v;
 }
 
 // A quad in window pixels as two triangles, corners a, b, c, d in turn; a and b in the first
@@ -163,34 +188,21 @@ void addWindowPoint(const Vertex& colour, const float at[2], float z)
 void addWindowQuad(const float a[2], const float b[2], const float c[2], const float d[2], float z0, float z1,
                    const Vertex& first, const Vertex& second)
 {
-    addWindowPoint(first, a, z0);
-    addWindowPoint(first, b, z0);
-    addWindowPoint(second, c, z1);
-    addWindowPoint(second, c, z1);
-    addWindowPoint(second, d, z1);
-    addWindowPoint(first, a, z0);
+    const Vertex va = windowPoint(first, a, z0), vc = windowPoint(second, c, z1);
+    add(va);
+    add(windowPoint(first, b, z0));
+    add(vc);
+    add(vc);
+    add(windowPoint(second, d, z1));
+    add(va);
 }
 
-// Draws what addQuads adds, with both matrices the identity.
+// Adds what addQuads adds to the quads in window pixels that wait.
 template <typename AddQuads>
 void drawInWindowPixels(int quads, AddQuads addQuads)
 {
-    reserve(GL_TRIANGLES, 6 * quads);
-    draw();
-    GLint matrixMode = GL_MODELVIEW;
-    glGetIntegerv(GL_MATRIX_MODE, &matrixMode);
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
+    reserve(GL_TRIANGLES, 6 * quads, true);
     addQuads();
-    draw();
-    glPopMatrix();
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(matrixMode);
 }
 
 // Aliased points: a square of the size rounded to whole pixels, centred on a pixel centre when the
@@ -248,7 +260,7 @@ void vertex(float x, float y, float z)
 {
     if (!state.inside || state.count == MaxVertices)
         return;
-    state.vertices[state.count++] = {x, y, z, state.color[0], state.color[1], state.color[2]};
+    state.vertices[state.count++] = {x, y, z, {state.colour[0], state.colour[1], state.colour[2], 255}};
 }
 
 }  // namespace
@@ -258,7 +270,11 @@ void layerSetDrawing(bool drawing) { state.drawing = drawing; }
 
 extern "C" {
 
-void layerFlush() { draw(); }
+void layerFlush()
+{
+    draw();
+    state.matrixKnown = false;
+}
 
 void layerGlBegin(GLenum mode)
 {
@@ -295,9 +311,9 @@ void layerGlVertex3fv(const GLfloat* v) { vertex(v[0], v[1], v[2]); }
 
 void layerGlColor3f(GLfloat r, GLfloat g, GLfloat b)
 {
-    state.color[0] = r;
-    state.color[1] = g;
-    state.color[2] = b;
+    state.colour[0] = eightBits(r);
+    state.colour[1] = eightBits(g);
+    state.colour[2] = eightBits(b);
     if (!state.inside)
         glColor3f(r, g, b);
 }

@@ -225,16 +225,18 @@ void glDisableClientState(GLenum array)
     record("glDisableClientState", array);
 }
 
-// Only the layout the web layer draws from is read back: packed floats and bytes.
+// Only the types the web layer draws from are read back: three floats, four bytes.
 void glVertexPointer(GLint size, GLenum type, GLsizei stride, const void* pointer)
 {
-    recording.positions = size == 3 && type == GL_FLOAT && stride == 0 ? static_cast<const GLfloat*>(pointer) : nullptr;
+    recording.positions = size == 3 && type == GL_FLOAT ? static_cast<const GLubyte*>(pointer) : nullptr;
+    recording.positionStride = stride != 0 ? stride : 3 * sizeof(GLfloat);
     record("glVertexPointer", size, type, stride);
 }
 
 void glColorPointer(GLint size, GLenum type, GLsizei stride, const void* pointer)
 {
-    recording.colors = size == 4 && type == GL_UNSIGNED_BYTE && stride == 0 ? static_cast<const GLubyte*>(pointer) : nullptr;
+    recording.colors = size == 4 && type == GL_UNSIGNED_BYTE ? static_cast<const GLubyte*>(pointer) : nullptr;
+    recording.colorStride = stride != 0 ? stride : 4;
     record("glColorPointer", size, type, stride);
 }
 
@@ -251,10 +253,12 @@ void glDrawArrays(GLenum mode, GLint first, GLsizei count)
     glBegin(mode);
     for (int i = first; i < first + count; i++) {
         if (recording.colorArray && recording.colors != nullptr) {
-            const GLubyte* c = recording.colors + 4 * i;
+            const GLubyte* c = recording.colors + recording.colorStride * i;
             glColor3f(c[0] / 255.0f, c[1] / 255.0f, c[2] / 255.0f);
         }
-        glVertex3fv(recording.positions + 3 * i);
+        GLfloat p[3];
+        std::memcpy(p, recording.positions + recording.positionStride * i, sizeof p);
+        glVertex3fv(p);
     }
     glEnd();
     std::memcpy(recording.color, current, sizeof current);

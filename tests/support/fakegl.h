@@ -68,8 +68,9 @@ struct Log {
     // Vertex arrays: enabled, and where they are.
     bool vertexArray = false;
     bool colorArray = false;
-    const GLfloat* positions = nullptr;
+    const GLubyte* positions = nullptr;  // bytes from one vertex's to the next's: the strides
     const GLubyte* colors = nullptr;
+    int positionStride = 0, colorStride = 0;
 
     // GLUT.
     char windowTitle[64] = {};

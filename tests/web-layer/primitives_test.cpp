@@ -93,7 +93,8 @@ TEST_F(WebPrimitives, PolygonsWaitAndAreDrawnTogetherAsFansInTheirColours)
     EXPECT_EQ(recording.nestingErrors, 0);
 }
 
-TEST_F(WebPrimitives, PolygonsWaitingAreDrawnBeforeAPointOrAViewport)
+// Squares and quads placed in window pixels wait too, apart from what the matrices place.
+TEST_F(WebPrimitives, PolygonsAndSquaresWaitingAreDrawnBeforeOneAnotherOrAViewport)
 {
     layerGlBegin(GL_POLYGON);
     layerGlVertex2f(0, 0);
@@ -103,15 +104,16 @@ TEST_F(WebPrimitives, PolygonsWaitingAreDrawnBeforeAPointOrAViewport)
     layerGlBegin(GL_POINTS);
     layerGlVertex2f(0, 0);
     layerGlEnd();
-    ASSERT_EQ(recording.primitiveCount, 2);
+    ASSERT_EQ(recording.primitiveCount, 1);
     EXPECT_EQ(fakegl::primitive(0).vertexCount, 3);  // the polygon, then the point's square
-    EXPECT_EQ(fakegl::primitive(1).vertexCount, 6);
 
     layerGlBegin(GL_POLYGON);
     layerGlVertex2f(0, 0);
     layerGlVertex2f(0.5f, 0);
     layerGlVertex2f(0.5f, 0.5f);
     layerGlEnd();
+    ASSERT_EQ(recording.primitiveCount, 2);
+    EXPECT_EQ(fakegl::primitive(1).vertexCount, 6);
     layerGlViewport(0, 0, 10, 10);
     EXPECT_EQ(recording.primitiveCount, 3);
 }
@@ -125,6 +127,7 @@ TEST_F(WebPrimitives, APointIsASquareOnThePixelsGLsAliasedPointCovers)
         layerGlBegin(GL_POINTS);
         layerGlVertex2f(320.3f / 320 - 1, 240.7f / 240 - 1);  // window (320.3, 240.7)
         layerGlEnd();
+        layerFlush();
     }
     ASSERT_EQ(recording.primitiveCount, 2);
     Extent odd = extentOf(0, 0, 6);
@@ -153,9 +156,11 @@ TEST_F(WebPrimitives, TheVertexPointsOfGaugeplot2dCoverTheDesktopsPixels)
         layerGlVertex2f(p[0], p[1]);
         layerGlEnd();
     }
-    ASSERT_EQ(recording.primitiveCount, 3);
+    layerFlush();
+    ASSERT_EQ(recording.primitiveCount, 1);  // the three squares in one draw
+    ASSERT_EQ(fakegl::primitive(0).vertexCount, 18);
     for (int i = 0; i < 3; i++) {
-        Extent e = extentOf(i, 0, 6);
+        Extent e = extentOf(0, 6 * i, 6);
         EXPECT_FLOAT_EQ(e.left, points[i][0] - 2) << "point " << i;
         EXPECT_FLOAT_EQ(e.right, points[i][0] + 3) << "point " << i;
         EXPECT_FLOAT_EQ(Height - e.top, points[i][1] - 3) << "point " << i;
@@ -208,6 +213,7 @@ TEST_F(WebPrimitives, AtDoubleDensityViewportsLinesAndPointsAreTwiceAsManyPixels
     layerGlBegin(GL_POINTS);
     layerGlVertex2f(320, 240);
     layerGlEnd();
+    layerFlush();
     Extent point = extentOf(0, 0, 6, 2 * Width, 2 * Height);
     EXPECT_FLOAT_EQ(point.left, 635);
     EXPECT_FLOAT_EQ(point.right, 645);
@@ -217,6 +223,7 @@ TEST_F(WebPrimitives, AtDoubleDensityViewportsLinesAndPointsAreTwiceAsManyPixels
     layerGlVertex2f(100, 100);
     layerGlVertex2f(300, 100);
     layerGlEnd();
+    layerFlush();
     ASSERT_EQ(recording.primitiveCount, 2);
     Extent line = extentOf(1, 0, 6, 2 * Width, 2 * Height);
     EXPECT_FLOAT_EQ(line.right - line.left, 400);
@@ -229,9 +236,20 @@ TEST_F(WebPrimitives, DrawingInWindowPixelsLeavesTheMatricesAndTheirModeAsTheyWe
     layerGlBegin(GL_POINTS);
     layerGlVertex2f(0, 0);
     layerGlEnd();
+    layerFlush();
+    EXPECT_EQ(fakegl::countCalls("glPushMatrix"), 2);
     EXPECT_EQ(fakegl::countCalls("glPushMatrix"), fakegl::countCalls("glPopMatrix"));
     EXPECT_EQ(recording.matrixMode, GLenum(GL_PROJECTION));
     EXPECT_EQ(fakegl::countCalls("glEnableClientState"), fakegl::countCalls("glDisableClientState"));
+
+    // The matrices are read back once between flushes, and anew after one.
+    useWindowPixels(Width, Height);
+    layerGlPointSize(5);
+    layerGlBegin(GL_POINTS);
+    layerGlVertex2f(100, 100);
+    layerGlEnd();
+    layerFlush();
+    EXPECT_NEAR(extentOf(1, 0, 6).left, 100 - 2, 0.01);
 }
 
 }  // namespace
