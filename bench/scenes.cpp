@@ -54,6 +54,18 @@ void buildScene2d(int polygons, int vertices)
     store.activePolygon = polygons == 0 ? -1 : polygons;
 }
 
+void levelPoints2d(float (*outer)[2], float (*inner)[2])
+{
+    using namespace gaugeplot2d;
+    for (int n = 0; n < BandDirections; n++) {
+        int x, y;
+        bandDirection(n, &x, &y);
+        outer[n][0] = float(x);
+        outer[n][1] = float(y);
+    }
+    bandLevelPoints(BandDirections, outer, inner, GaugeExponent);
+}
+
 void buildScene3d(int polygons, int vertices, double lastScale)
 {
     using namespace gaugeplot3d;

@@ -12,6 +12,9 @@ constexpr int Full3dVertices = 19;  // gaugeplot3d: slots 1 to 19
 // gaugeplot2d in a 640 x 480 window: `polygons` finished polygons of `vertices` vertices each on
 // ellipses around the centre, and no polygon being drawn when the table is full.
 void buildScene2d(int polygons, int vertices);
+// One 2D frame's computation: the level points of all 160 directions, every gauge recomputed, as
+// drawLevelBand computes them, into outer and inner; no drawing.
+void levelPoints2d(float (*outer)[2], float (*inner)[2]);
 
 // gaugeplot3d: `polygons` polygons of `vertices` vertices each, finished one by one, each add
 // folded into the field by a band pass as the frames would, nothing pending afterwards. The last
