@@ -206,9 +206,25 @@ LANES_INLINE Halves halves(Mask m)
 // Comparisons give a lane mask; NaN compares false, as in scalar code. Compiled for AVX each is
 // one instruction; for SSE2 alone the compiler compares the lanes one by one, which the functions
 // that use them avoid by being compiled for AVX2 too (LANES_DISPATCH).
-LANES_INLINE Mask greater(Doubles a, Doubles b) { return a > b; }
-LANES_INLINE Mask less(Doubles a, Doubles b) { return a < b; }
-LANES_INLINE Mask notAbove(Doubles a, Doubles b) { return a <= b; }
+// In WebAssembly a comparison's mask is handed back through an empty asm statement, half by half,
+// as a mask of bits like any other: the compiler would otherwise keep it as the comparison it came
+// from and make each selection with it, even against +0, and each mask joined to it a
+// v128.bitselect, which the browser takes as three instructions where one v128.and does.
+#if defined(__wasm_simd128__)
+LANES_INLINE Mask comparison(Mask m)
+{
+    typedef long long Pair __attribute__((vector_size(2 * sizeof(long long))));
+    Pair low = __builtin_shufflevector(m, m, 0, 1), high = __builtin_shufflevector(m, m, 2, 3);
+    __asm__("" : "+r"(low));
+    __asm__("" : "+r"(high));
+    return __builtin_shufflevector(low, high, 0, 1, 2, 3);
+}
+#else
+LANES_INLINE Mask comparison(Mask m) { return m; }
+#endif
+LANES_INLINE Mask greater(Doubles a, Doubles b) { return comparison(a > b); }
+LANES_INLINE Mask less(Doubles a, Doubles b) { return comparison(a < b); }
+LANES_INLINE Mask notAbove(Doubles a, Doubles b) { return comparison(a <= b); }
 
 // Lane by lane. Built without errno from math functions (-fno-math-errno, which changes no
 // result), GCC makes the four one vector square root, as wide as the function is compiled for.
@@ -240,8 +256,16 @@ LANES_INLINE FloatMask roundsAlike(Doubles sum)
     return sameFloat(sum - margin, sum + margin);
 }
 
-// a where the mask is set, b elsewhere.
-LANES_INLINE Doubles select(Mask m, Doubles a, Doubles b) { return m ? a : b; }
+// a where the mask is set, b elsewhere. In WebAssembly written with the mask's bits, so that a
+// selection against +0 is one v128.and.
+LANES_INLINE Doubles select(Mask m, Doubles a, Doubles b)
+{
+#if defined(__wasm_simd128__)
+    return reinterpret_cast<Doubles>((reinterpret_cast<Mask>(a) & m) | (reinterpret_cast<Mask>(b) & ~m));
+#else
+    return m ? a : b;
+#endif
+}
 
 // The mask as bits, lane i in bit i: lane by lane where there is no movemask.
 template <class AnyMask>
