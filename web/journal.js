@@ -1,280 +1,293 @@
-// The web layer's journal (a --js-library): the calls the layer makes into the viewer, kept so
-// that a sketch outlives the page, travels in a link and can be undone.
+// The web layer's journal (a --js-library): the sketch kept through a reload, in a link, and
+// undone and redone, at a cost that grows with what the sketch holds, not with how long someone
+// has edited it.
 //
-// The viewers are deterministic: the same calls of their callbacks, in the same order, give the
-// same state, bit for bit. So the journal keeps the calls as web/layer.cpp makes them, each a
-// letter and up to four numbers:
+// The viewers are deterministic, and their whole state is a few megabytes of memory
+// (web/checkpoints.js). So the journal keeps:
+// - checkpoints: the state at the start of each action (a menu choice, a click, a drag from press
+//   to release, a key), as the differences from the next one. Undo writes the last checkpoint back
+//   and Redo the state the undone action left, each in one copy, whatever came before; at most
+//   MaxUndoBytes of them, the oldest dropped first. A new action drops what could have been redone.
+// - for the tab (sessionStorage), when the page is hidden or goes: the state now, as its
+//   difference from the viewer's start, so that a reload, a tab the browser discarded and reopens,
+//   or a lost GL context (web/layer.js reloads the page) brings the sketch back bit for bit. A
+//   build other than the one that wrote it plays the text below instead.
+// - in the address (#sketch=: the text below, deflated, in URL-safe base64), replaced rather than
+//   pushed a moment after every finished action, so that Back is not flooded: the calls that made
+//   the sketch since the page opened or the last "New sketch", a drag reduced to its press, its
+//   last motion and its release, so that a drag costs the link what a click costs.
+// The calls, as web/layer.cpp makes them into the viewer, are each a letter and up to four numbers:
 //   R w,h      a reshape to w x h CSS pixels      V x,y,m    a motion, modifiers m
 //   D b,x,y,m  a press of button b                K k,x,y,m  a key (its character code)
 //   U b,x,y,m  its release                        C n,v      the choice of value v in menu n
 //   F          a frame: the 3D viewer applies its pending field updates in one, and its shading
-//              draws on a random sequence that each frame advances, so its frames are kept; the
-//              2D viewer draws its frames from the state alone, and they are not
-// and brings a sketch back by playing them into a fresh viewer: the copy of the WebAssembly
-// memory taken before the first call, with the menus attached as they were then. The frames
-// played are computed, not drawn, but for the last, so that the picture is the one it was.
-// Where it is kept:
-// - for the tab (sessionStorage), when the page is hidden or goes, so that a reload, a tab the
-//   browser discarded and reopens, or a lost GL context (web/layer.js reloads the page) brings
-//   the sketch back;
-// - in the address (#sketch=: the text below, deflated, in URL-safe base64), replaced rather than
-//   pushed a moment after every finished action, so that Back is not flooded and the link opened
-//   anywhere gives the same sketch.
-// Undo plays the journal without its last action (a menu choice, a click, a drag from press to
-// release, a key), Redo with it again. "New sketch" starts a fresh viewer and marks it in the
-// journal (N), so that Undo brings the earlier sketch back in this page; the tab and the link
-// keep what follows the mark. When the journal is full, the page says so, and the viewer works on.
-// Text:  gaugeplot3d/1:R640,640C1,1D0,200,200F...  (the viewer, the format, the calls; numbers
-// that end a call and are 0 are left out).
-// A journal read from a link or the tab is input: its text is parsed strictly, within fixed
-// bounds, and each call is played only if the layer itself could have made it at that point
-// (sizes and positions within MaxSide pixels, a button released only after its press, no press
-// of a button with a menu attached, a menu choice only of an attached menu's entries). Playing
-// stops at the first call that fails, or that ends the viewer, and the page says what it could
-// not read. Nothing of it runs as script or markup; it never leaves the browser.
+//              draws on a random sequence that each frame advances; the 2D viewer draws its frames
+//              from the state alone, and they are not kept
+// Text:  gaugeplot3d/2:R640,640FC1,1FD0,200,200FUF...  (the viewer, the format, the calls; in
+// format 2 positions are relative to the call before, the first to (0, 0), a run of frames is one
+// F, and numbers that end a call and are 0 are left out, so that a release where the press was
+// is "U"). Format 1 (absolute positions, every frame) is still read.
+// In the 3D viewer a link therefore keeps the sketch to within rounding: its field sums are
+// updated once per drag rather than once per frame, and fewer frames advance the beams' random
+// sequence; the picture is the same but for a few pixels. The tab and Undo keep it bit for bit.
+// A link is input: its text is parsed strictly, within fixed bounds, and each call is played only
+// if the layer itself could have made it at that point (sizes and positions within MaxSide pixels,
+// a button released only after its press, no press of a button with a menu attached, a menu choice
+// only of an attached menu's entries). Playing stops at the first call that fails, or that ends
+// the viewer, and the page says what it could not read. Nothing of it runs as script or markup.
 var GaugeplotJournalLibrary = {
-  $GaugeplotJournal__deps: ['$GaugeplotWeb'],
+  $GaugeplotJournal__deps: ['$GaugeplotWeb', '$GaugeplotState'],
   $GaugeplotJournal: {
-    Format: 1,
-    MaxRecords: 10000,    // calls kept: the largest 3D journal, its frames at full capacity, plays in about 2 s
+    Format: 2,
+    MaxCalls: 50000,      // calls read from a link: about a day of editing, played in seconds
     MaxSide: 16384,       // CSS pixels: window sides, and pointer positions either way of the window
     MaxLink: 100000,      // characters of a fragment, written or read
-    Arity: {R: 2, F: 0, D: 4, U: 4, V: 3, K: 4, C: 2, N: 0},
-    data: null,           // the calls, five numbers each (the letter's code and its numbers)
-    count: 0,
-    segment: 0,           // the first call after the last N: what the tab and the link keep
-    text: '',             // the segment as text
-    down: [false, false, false],  // buttons pressed by the calls so far
-    actions: 0,           // actions in the segment
+    MaxUndoBytes: 64 * 1024 * 1024,  // checkpoints kept for Undo and Redo
+    Arity: {R: 2, F: 0, D: 4, U: 4, V: 3, K: 4, C: 2},
+    initial: null,        // the state before the viewer's first call
+    digest: '',           // of `initial`: which build a tab's state belongs to
+    attachedThen: null,   // the menus attached then
+    scratch: null,        // the state now, when taken
+    preFrame: null,       // the state before the last frame drawn while no button was held,
+    preFrameCall: -1,     // and that frame's call
+    calls: 0,             // calls since the page opened
+    text: '',             // the calls since the page opened or the last "New sketch", format 2
+    x: 0, y: 0,           // the position `text` ends at
+    frames: 0,            // frames since the last call written into `text`
+    motion: null,         // the last motion of the drag under way, not yet written
+    down: [false, false, false],  // buttons pressed by the calls
     width: 0, height: 0,  // the window as the last R left it
-    undone: [],           // journals' tails undone, the last on top
+    actions: 0,           // actions in `text`
+    base: null,           // the checkpoint at the start of the last action, and what goes with it
+    baseInfo: null,
+    undos: [],            // earlier checkpoints: {delta to it from the one after, info}
+    redos: [],            // undone actions: {delta from the checkpoint before, info}
+    undoBytes: 0,
     playing: false,
-    full: false,          // past MaxRecords: the journal no longer follows the viewer
+    historyFrom: Infinity,  // while a sketch is played for its history: the first action checkpointed
+    historyKnown: true,   // false for a sketch brought back, until Undo plays it for its checkpoints
+    lastFrame: false,     // the frame a playing draws, whose state is kept as preFrame
     ended: false,
-    snapshot: null,       // the viewer before its first call
-    attachedThen: null,
-    started: null,        // resolves once the snapshot is taken
-    pending: null,        // the journal read at load
-    link: '',             // the fragment that holds the segment, '' when none does
+    started: null,        // resolves once the start state is taken
+    pending: null,        // the sketch read at load
+    link: '',             // the fragment that holds the sketch, '' when none does, 'long' when too long
     saveTimer: 0,
     saveSerial: 0,
     written: 0,           // the save whose link the address holds
     saving: null,         // resolves once the address holds the latest save's link
-    restoredMs: 0,        // how long the last journal took to play, for the benchmark
+    restoredMs: 0,        // how long the sketch read at load took to come back, for the benchmark
 
     viewer: function() { return Module['viewerName'] || ''; },
     storageKey: function() { return 'gaugeplot ' + GaugeplotJournal.viewer(); },
     header: function() { return GaugeplotJournal.viewer() + '/' + GaugeplotJournal.Format + ':'; },
-
-    encode: function(kind, a, b, c, d) {
-      var letter = String.fromCharCode(kind), n = GaugeplotJournal.Arity[letter];
-      var used = n > 3 && d ? 4 : n > 2 && c ? 3 : n > 1 && b ? 2 : n > 0 && a ? 1 : 0;
-      return letter + (used > 0 ? a : '') + (used > 1 ? ',' + b : '') + (used > 2 ? ',' + c : '') + (used > 3 ? ',' + d : '');
-    },
-
-    at: function(i) {
-      var d = GaugeplotJournal.data;
-      return [d[5 * i], d[5 * i + 1], d[5 * i + 2], d[5 * i + 3], d[5 * i + 4]];
-    },
-
-    all: function() {
-      var out = [];
-      for (var i = 0; i < GaugeplotJournal.count; i++) out.push(GaugeplotJournal.at(i));
-      return out;
-    },
+    anyDown: function() { var d = GaugeplotJournal.down; return d[0] || d[1] || d[2]; },
+    output: function() { return document.getElementById('listing') ? document.getElementById('listing').textContent : ''; },
 
     // An action begins with a press, a key or a menu choice while no button is held.
-    beginsAction: function(kind, down) {
-      return (kind === 68 /* D */ || kind === 75 /* K */ || kind === 67 /* C */) && !down[0] && !down[1] && !down[2];
+    beginsAction: function(kind) {
+      return (kind === 68 /* D */ || kind === 75 /* K */ || kind === 67 /* C */) && !GaugeplotJournal.anyDown();
+    },
+
+    // One call into `text`; positions relative to the one before.
+    write: function(kind, a, b, c, d) {
+      var J = GaugeplotJournal, n = [a, b, c, d];
+      if (kind === 68 || kind === 85 || kind === 75) n = [a, b - J.x, c - J.y, d];
+      if (kind === 86) n = [a - J.x, b - J.y, c, 0];
+      if (kind === 68 || kind === 85 || kind === 75) { J.x = b; J.y = c; }
+      if (kind === 86) { J.x = a; J.y = b; }
+      var letter = String.fromCharCode(kind), used = J.Arity[letter];
+      while (used > 0 && !n[used - 1]) used--;
+      J.text += letter + n.slice(0, used).join(',');
+    },
+
+    // What waits: the drag's last motion, then one frame for the frames since.
+    flush: function(keep) {
+      var J = GaugeplotJournal;
+      if (J.motion) J.write(86, J.motion[0], J.motion[1], J.motion[2], 0);
+      J.motion = null;
+      if (J.frames > (keep || 0)) J.write(70);
+      J.frames = keep || 0;
     },
 
     // Every call web/layer.cpp makes into the viewer, before it makes it.
     record: function(kind, a, b, c, d) {
       var J = GaugeplotJournal;
-      if (!J.snapshot) J.takeSnapshot();
-      if (J.ended || J.full) return;
-      if (kind === 70 /* F */ && !Module['framesKeepState']) return;
-      if (J.append(kind, a, b, c, d) && !J.playing) J.changed();
-    },
-
-    // False once the journal is full: from then on it no longer follows the viewer.
-    append: function(kind, a, b, c, d) {
-      var J = GaugeplotJournal, i = 5 * J.count;
-      if (J.count >= J.MaxRecords) {
-        J.full = true;
-        J.notice('This sketch has grown past what the page keeps (' + J.MaxRecords + ' steps): what you do from now on ' +
-          'is not kept for a reload or in the link, and cannot be undone.');
-        J.update();
-        return false;
-      }
-      if (kind === 78 /* N */) {
-        J.segment = J.count + 1;
-        J.text = J.header();
-        J.actions = 0;
-      } else {
-        if (J.beginsAction(kind, J.down)) {
-          J.actions++;
-          if (!J.playing) J.undone = [];  // a new action drops what could have been redone
+      if (!J.initial) J.begin();
+      if (J.ended) return;
+      if (kind === 70 /* F */) {
+        if (!Module['framesKeepState']) return;
+        if (!J.anyDown() && (!J.playing || J.lastFrame || J.actions >= J.historyFrom - 1)) {
+          GaugeplotState.copy(J.preFrame);
+          J.preFrameCall = J.calls;
         }
-        if (kind === 68 || kind === 85) J.down[a] = kind === 68;
-        if (kind === 82) { J.width = a; J.height = b; }
-        J.text += J.encode(kind, a, b, c, d);
+        J.frames++;
+        J.calls++;
+        return;
       }
-      J.data[i] = kind; J.data[i + 1] = a; J.data[i + 2] = b; J.data[i + 3] = c; J.data[i + 4] = d;
-      J.count++;
-      return true;
+      if (J.beginsAction(kind) && (!J.playing || J.actions >= J.historyFrom)) {
+        J.checkpoint();
+        if (!J.playing) J.forget(J.redos);
+      }
+      if (J.beginsAction(kind)) J.actions++;
+      J.calls++;
+      if (kind === 86 && J.anyDown()) {
+        J.motion = [a, b, c];
+        return;
+      }
+      J.flush();
+      J.write(kind, a, b, c, d);
+      if (kind === 68 || kind === 85) J.down[a] = kind === 68;
+      if (kind === 82) { J.width = a; J.height = b; }
+      if (!J.playing) J.changed();
     },
 
-    // The journal emptied, then these calls put in it without being played.
-    reset: function(records) {
-      var J = GaugeplotJournal;
-      J.count = 0;
-      J.segment = 0;
-      J.text = J.header();
-      J.actions = 0;
-      J.down = [false, false, false];
-      J.full = false;
-      records.forEach(function(r) { J.append(r[0], r[1], r[2], r[3], r[4]); });
-    },
-
-    takeSnapshot: function() {
-      var J = GaugeplotJournal;
-      J.data = new Int32Array(5 * J.MaxRecords);
-      J.snapshot = HEAPU8.slice();
+    // The state before the first call, kept to start afresh from; taken at that call.
+    begin: function() {
+      var J = GaugeplotJournal, S = GaugeplotState;
+      S.start();
+      J.initial = S.copy();
+      J.digest = S.digest(J.initial);
+      J.scratch = new Int32Array(S.words);
+      J.preFrame = new Int32Array(S.words);
       J.attachedThen = GaugeplotWeb.attached.slice();
-      J.reset([]);
       if (J.pending) Module['_fromPageHold'](1);
       J.onStarted();
     },
 
-    // Could the layer itself have made this call here? (Positions may lie outside the window, as
-    // a drag that leaves it gives them.)
-    allowed: function(r) {
-      var J = GaugeplotJournal, W = GaugeplotWeb, side = J.MaxSide;
-      var place = function(x, y, m) { return Math.abs(x) <= side && Math.abs(y) <= side && m >= 0 && m <= 7; };
-      var button = r[1] >= 0 && r[1] <= 2;
-      if (J.count === J.segment) return r[0] === 82;  // a journal begins with the window's size
-      switch (r[0]) {
-        case 82: return r[1] >= 1 && r[1] <= side && r[2] >= 1 && r[2] <= side;
-        case 70: return !!Module['framesKeepState'];
-        case 68: return button && !J.down[r[1]] && !W.attached[r[1]] && place(r[2], r[3], r[4]);
-        case 85: return button && J.down[r[1]] && place(r[2], r[3], r[4]);
-        case 86: return (J.down[0] || J.down[1] || J.down[2]) && place(r[1], r[2], r[3]);
-        case 75: return r[1] >= 0 && r[1] <= 255 && place(r[2], r[3], r[4]);
-        case 67: return r[1] > 0 && W.attached.indexOf(r[1]) >= 0 &&
-          (W.menus[r[1]] || []).some(function(entry) { return entry.value === r[2]; });
-      }
-      return false;
+    // The state now as a checkpoint: the state before the last frame and that frame to draw again
+    // where the last call was a frame (the 3D viewer's), else the state now and no frame.
+    here: function() {
+      var J = GaugeplotJournal;
+      var tail = J.frames > 0 && J.preFrameCall === J.calls - 1 ? 1 : 0;
+      J.flush(tail);
+      return {state: tail ? J.preFrame : GaugeplotState.copy(J.scratch), info: {tail: tail, length: J.text.length,
+        x: J.x, y: J.y, width: J.width, height: J.height, actions: J.actions, attached: GaugeplotWeb.attached.slice(), output: J.output()}};
     },
 
-    call: function(r) {
-      switch (r[0]) {
-        case 82: Module['_fromPageResize'](r[1], r[2]); break;
-        case 70: Module['_fromPageFrame'](0); break;
-        case 68: case 85: Module['_fromPageMouse'](r[1], r[0] === 85 ? 1 : 0, r[2], r[3], r[4]); break;
-        case 86: Module['_fromPageMotion'](r[1], r[2], r[3]); break;
-        case 75: Module['_fromPageKey'](r[1], r[2], r[3], r[4]); break;
-        case 67: Module['_fromPageMenu'](r[1], r[2]); break;
+    // An action begins: the state now becomes the last checkpoint, the one before it kept as the
+    // difference.
+    checkpoint: function() {
+      var J = GaugeplotJournal, S = GaugeplotState, now = J.here();
+      if (J.base) {
+        var runs = S.runs(J.base, now.state);
+        J.push(J.undos, {delta: S.take(runs, J.base), info: J.baseInfo});
+        S.apply(S.take(runs, now.state), J.base);
+      } else {
+        J.base = now.state.slice();
       }
+      J.baseInfo = now.info;
     },
 
-    // A fresh viewer given these calls: those after the last N played (the rest kept as they are),
-    // then reshaped to the window's size now, and the last frame drawn. Returns how many of the
-    // played calls were played.
-    rebuild: function(records) {
+    push: function(stack, entry) {
+      var J = GaugeplotJournal;
+      stack.push(entry);
+      J.undoBytes += GaugeplotState.bytes(entry.delta);
+      while (J.undoBytes > J.MaxUndoBytes && J.undos.length > 1) J.undoBytes -= GaugeplotState.bytes(J.undos.shift().delta);
+    },
+    forget: function(stack) {
+      var J = GaugeplotJournal;
+      while (stack.length) J.undoBytes -= GaugeplotState.bytes(stack.pop().delta);
+    },
+
+    // The text as it was at a checkpoint: New sketch's keeps the text it replaced.
+    textAt: function(info) {
+      return (info.text !== undefined ? info.text : GaugeplotJournal.text).slice(0, info.length);
+    },
+
+    // The viewer put back to a checkpoint, then its frame drawn, as the window is now.
+    restore: function(state, info) {
       var J = GaugeplotJournal, W = GaugeplotWeb;
-      var start = records.length;
-      while (start > 0 && records[start - 1][0] !== 78) start--;
-      HEAPU8.set(J.snapshot);
-      W.attached = J.attachedThen.slice();
+      GaugeplotState.write(state);
+      J.text = J.textAt(info);
+      J.x = info.x; J.y = info.y; J.width = info.width; J.height = info.height; J.actions = info.actions;
+      J.frames = 0; J.motion = null; J.down = [false, false, false]; J.preFrameCall = -1;
+      W.attached = info.attached.slice();
       W.delivered = [false, false, false];
       W.closeMenu();
-      if (Module['clearOutput']) Module['clearOutput']();
-      J.reset(records.slice(0, start));
-      var last = records.length - 1;
-      while (last >= start && records[last][0] !== 70) last--;
+      Module['setOutput'](info.output);
+      J.show(info.tail);
+    },
+
+    // The frame of a checkpoint drawn (or computed only, when the window has changed since and is
+    // reshaped and drawn after it), or a frame drawn where it has none.
+    show: function(tail) {
+      var J = GaugeplotJournal, W = GaugeplotWeb;
+      var resized = J.width !== W.width || J.height !== W.height;
+      Module['_fromPageHold'](0);
       J.playing = true;
       Module['_fromPagePlaying'](1);
-      var i = start, thrown = false;
       try {
-        for (; i < records.length && J.count < J.MaxRecords && J.allowed(records[i]); i++) {
-          try {
-            if (i === last) Module['_fromPageFrame'](1);
-            else J.call(records[i]);
-          } catch (e) {
-            thrown = true;  // the viewer ended, part way through the call: played again without it
-            break;
-          }
-        }
-        if (!thrown) {
-          // Reshaped to the window's size now, as a desktop window resized after the sketch; a
-          // frame drawn where the journal's last one was not its last call, as the viewer would.
-          var resized = J.count === J.segment || J.width !== W.width || J.height !== W.height;
-          if (resized) Module['_fromPageResize'](W.width, W.height);
-          if (resized || i !== last + 1) Module['_fromPageFrame'](1);
+        J.lastFrame = true;
+        if (tail || !resized) Module['_fromPageFrame'](resized ? 0 : 1);
+        if (resized) {
+          Module['_fromPageResize'](W.width, W.height);
+          Module['_fromPageFrame'](1);
         }
       } finally {
-        J.playing = false;
+        J.lastFrame = J.playing = false;
         Module['_fromPagePlaying'](0);
       }
-      if (thrown) return J.rebuild(records.slice(0, i));
       // A frame the viewer asked for before (GLUT's, at the next animation frame) would be one
-      // more than the journal's: it is let pass undrawn, unless a call has come since.
+      // more than the checkpoint's: it is let pass undrawn, unless a call has come since.
       Module['_fromPageHold'](1);
-      var count = J.count;
+      var calls = J.calls;
       requestAnimationFrame(function() {
         Module['_fromPageHold'](0);
-        if (J.count !== count) Module['_fromPageFrame'](1);
+        if (J.calls !== calls) Module['_fromPageFrame'](1);
       });
       J.changed();
-      return i - start;
     },
 
     undo: function() {
-      var J = GaugeplotJournal;
+      var J = GaugeplotJournal, S = GaugeplotState;
       if (!J.canUndo()) return;
-      var records = J.all(), down = [false, false, false], from = J.segment - 1;  // the N, when no action follows it
-      for (var i = J.segment; i < records.length; i++) {
-        var r = records[i];
-        if (J.beginsAction(r[0], down)) from = i;
-        if (r[0] === 68 || r[0] === 85) down[r[1]] = r[0] === 68;
+      if (!J.base) J.playHistory();
+      var now = J.here(), runs = S.runs(J.base, now.state);
+      now.info.text = J.text;
+      J.push(J.redos, {delta: S.take(runs, now.state), info: now.info});
+      var info = J.baseInfo, state = J.scratch;
+      state.set(J.base);
+      var earlier = J.undos.pop();
+      if (earlier) {
+        J.undoBytes -= S.bytes(earlier.delta);
+        S.apply(earlier.delta, J.base);
+        J.baseInfo = earlier.info;
+      } else {
+        J.base = J.baseInfo = null;
       }
-      var undone = J.undone.concat([records.slice(from)]);
-      J.rebuild(records.slice(0, from));
-      J.undone = undone;
-      J.update();
+      J.restore(state, info);
     },
 
     redo: function() {
-      var J = GaugeplotJournal;
+      var J = GaugeplotJournal, S = GaugeplotState;
       if (!J.canRedo()) return;
-      var undone = J.undone.slice(0, -1);
-      J.rebuild(J.all().concat(J.undone[J.undone.length - 1]));
-      J.undone = undone;
-      J.update();
+      var undone = J.redos.pop();
+      J.undoBytes -= S.bytes(undone.delta);
+      J.checkpoint();
+      var state = J.scratch;
+      state.set(J.base);
+      S.apply(undone.delta, state);
+      J.restore(state, undone.info);
     },
 
+    // A fresh viewer; Undo brings the earlier sketch back. The tab and the link keep what follows.
     newSketch: function() {
       var J = GaugeplotJournal;
-      if (!J.snapshot || J.ended) return;
-      if (J.count >= J.MaxRecords - 2) J.reset([]);  // too full to keep the earlier sketch for Undo
+      if (!J.initial || J.ended) return;
+      J.checkpoint();
+      J.forget(J.redos);
+      J.baseInfo.text = J.text;
       J.notice('');
-      J.undone = [];
-      J.rebuild(J.all().concat([[78, 0, 0, 0, 0]]));
+      J.restore(J.initial, {tail: 0, length: 0, text: '', x: 0, y: 0, width: 0, height: 0, actions: 0,
+        attached: J.attachedThen, output: ''});
     },
 
     free: function() {
       var W = GaugeplotWeb;
       return !W.openMenu && !W.dragging() && !W.touch;
     },
-    canUndo: function() {
-      var J = GaugeplotJournal;
-      return !!J.snapshot && !J.ended && !J.full && (J.actions > 0 || J.segment > 1);
-    },
-    canRedo: function() {
-      var J = GaugeplotJournal;
-      return !!J.snapshot && !J.ended && !J.full && J.undone.length > 0;
-    },
+    canUndo: function() { var J = GaugeplotJournal; return (!!J.base || (!J.historyKnown && J.actions > 0)) && !J.ended; },
+    canRedo: function() { var J = GaugeplotJournal; return !!J.initial && !J.ended && J.redos.length > 0; },
 
     update: function() {
       var J = GaugeplotJournal;
@@ -284,39 +297,54 @@ var GaugeplotJournalLibrary = {
       };
       set('undo', J.canUndo());
       set('redo', J.canRedo());
-      ['new-sketch', 'copy-link', 'save-picture'].forEach(function(id) { set(id, !!J.snapshot && !J.ended); });
+      ['new-sketch', 'copy-link', 'save-picture'].forEach(function(id) { set(id, !!J.initial && !J.ended); });
     },
 
-    // A finished action is kept a moment later, so that a quick run of clicks is kept once.
+    // A finished action is kept in the link a moment later, so that a quick run of clicks is kept once.
     changed: function() {
       var J = GaugeplotJournal;
-      if (J.down[0] || J.down[1] || J.down[2]) return;
+      if (J.anyDown()) return;
       J.update();
       if (!J.saveTimer) J.saveTimer = setTimeout(J.save, 150);
     },
 
-    hasSketch: function() { return GaugeplotJournal.count - GaugeplotJournal.segment > 1; },
+    // The link's text: `text` and the frames since.
+    linkText: function() {
+      var J = GaugeplotJournal;
+      return J.header() + J.text + (J.frames > 0 ? 'F' : '');
+    },
 
     // The tab's copy: written when the page is hidden or goes (a reload, a tab put aside, which
-    // the browser may discard) and before it loads anew for its graphics, since writing it costs
-    // milliseconds that a live drag should not wait for. A tab that dies unwarned still has the link.
+    // the browser may discard) and before it loads anew for its graphics; mid-drag, the sketch as
+    // the drag found it. Where the tab has no room for the state, its text alone, played at load.
     keep: function() {
-      var J = GaugeplotJournal;
-      if (!J.snapshot || J.ended) return;
+      var J = GaugeplotJournal, S = GaugeplotState;
+      if (!J.initial || J.ended) return;
+      var now = J.anyDown() ? {state: J.base, info: J.baseInfo} : J.here();
+      var kept = {text: J.header() + J.textAt(now.info), link: J.link};
       try {
-        if (J.hasSketch()) sessionStorage.setItem(J.storageKey(), JSON.stringify({text: J.text, link: J.link}));
-        else sessionStorage.removeItem(J.storageKey());
+        if (!now.info.actions) return sessionStorage.removeItem(J.storageKey());
+        kept.digest = J.digest;
+        kept.info = now.info;
+        kept.state = S.encode(S.take(S.runs(J.initial, now.state), now.state));
+        try {
+          sessionStorage.setItem(J.storageKey(), JSON.stringify(kept));
+        } catch (e) {
+          delete kept.state;
+          sessionStorage.setItem(J.storageKey(), JSON.stringify(kept));
+        }
       } catch (e) {
-        J.notice('The tab has no room left for this sketch: a reload will not bring it back; the link still holds it.');
+        J.notice('The tab has no room left for this sketch: a reload will not bring it back' +
+          (J.link.startsWith('#') ? '; its link still holds it.' : '.'));
       }
     },
 
     // The link, a moment after each finished action.
     save: function() {
-      var J = GaugeplotJournal, serial = ++J.saveSerial, text = J.text;
+      var J = GaugeplotJournal, serial = ++J.saveSerial, text = J.linkText();
       clearTimeout(J.saveTimer);
       J.saveTimer = 0;
-      if (!J.hasSketch() || typeof CompressionStream !== 'function') {
+      if (!J.actions || typeof CompressionStream !== 'function') {
         J.link = '';
         J.written = serial;
         history.replaceState(history.state, '', location.pathname + location.search);
@@ -328,7 +356,8 @@ var GaugeplotJournalLibrary = {
         var link = '#sketch=' + code;
         if (link.length > J.MaxLink) {
           if (J.link !== 'long')
-            J.notice('This sketch has grown too long for a link: the address no longer holds it; the tab keeps it for a reload.');
+            J.notice('This sketch has been edited for so long that its link would be too long: the address no longer ' +
+              'follows it. The tab keeps it for a reload; "New sketch" starts a link afresh.');
           J.link = 'long';
           history.replaceState(history.state, '', location.pathname + location.search);
         } else {
@@ -347,14 +376,14 @@ var GaugeplotJournalLibrary = {
       });
     },
 
-    // The fragment's text, or a rejection; at most MaxRecords calls' worth is inflated.
+    // The fragment's text, or a rejection; at most MaxCalls calls' worth is inflated.
     inflate: function(code) {
       if (code.length > GaugeplotJournal.MaxLink || !/^[A-Za-z0-9_-]*$/.test(code)) return Promise.reject(new Error('not a link'));
       var binary = atob(code.replace(/-/g, '+').replace(/_/g, '/') + '==='.slice((code.length + 3) % 4));
       var bytes = new Uint8Array(binary.length);
       for (var i = 0; i < binary.length; i++) bytes[i] = binary.charCodeAt(i);
       var reader = new Blob([bytes]).stream().pipeThrough(new DecompressionStream('deflate-raw')).getReader();
-      var chunks = [], total = 0, limit = 40 * GaugeplotJournal.MaxRecords;
+      var chunks = [], total = 0, limit = 40 * GaugeplotJournal.MaxCalls;
       var join = function() {
         var all = new Uint8Array(total), at = 0;
         chunks.forEach(function(c) { all.set(c, at); at += c.length; });
@@ -375,25 +404,112 @@ var GaugeplotJournalLibrary = {
       return pump();
     },
 
-    // The calls of a journal's text: {records, partial}, or {problem} when it cannot be played.
+    // The calls of a journal's text, positions made absolute: {records, partial}, or {problem}.
     parse: function(text) {
       var J = GaugeplotJournal;
       var head = /^(gaugeplot[23]d)\/(\d{1,6}):/.exec(text);
       if (!head) return {problem: 'unreadable'};
       if (head[1] !== J.viewer()) return {problem: 'viewer', other: head[1]};
-      if (Number(head[2]) !== J.Format) return {problem: 'version'};
-      var call = /([RFDUVKC])(-?\d{1,7}(?:,-?\d{1,7}){0,3})?/y, records = [];
+      var format = Number(head[2]);
+      if (format !== 1 && format !== 2) return {problem: 'version'};
+      var call = /([RFDUVKC])(-?\d{1,7}(?:,-?\d{1,7}){0,3})?/y, records = [], x = 0, y = 0;
       call.lastIndex = head[0].length;
-      while (call.lastIndex < text.length && records.length < J.MaxRecords) {
+      while (call.lastIndex < text.length && records.length < J.MaxCalls) {
         var m = call.exec(text);
-        var numbers = m && m[2] ? m[2].split(',').map(Number) : [];
-        if (!m || numbers.length > J.Arity[m[1]]) return {records: records, partial: true};
-        records.push([m[1].charCodeAt(0)].concat(numbers, [0, 0, 0, 0]).slice(0, 5));
+        var n = m && m[2] ? m[2].split(',').map(Number) : [];
+        if (!m || n.length > J.Arity[m[1]]) return {records: records, partial: true};
+        var r = [m[1].charCodeAt(0)].concat(n, [0, 0, 0, 0]).slice(0, 5);
+        if (format === 2 && (m[1] === 'D' || m[1] === 'U' || m[1] === 'K')) { r[2] = x += r[2]; r[3] = y += r[3]; }
+        if (format === 2 && m[1] === 'V') { r[1] = x += r[1]; r[2] = y += r[2]; }
+        records.push(r);
       }
       return {records: records, partial: call.lastIndex < text.length};
     },
 
-    // At load: the tab's journal, or the link's where the address holds another.
+    // Could the layer itself have made this call here? (Positions may lie outside the window, as
+    // a drag that leaves it gives them.)
+    allowed: function(r, first) {
+      var J = GaugeplotJournal, W = GaugeplotWeb, side = J.MaxSide;
+      var place = function(x, y, m) { return Math.abs(x) <= side && Math.abs(y) <= side && m >= 0 && m <= 7; };
+      var button = r[1] >= 0 && r[1] <= 2;
+      if (first) return r[0] === 82;  // a journal begins with the window's size
+      switch (r[0]) {
+        case 82: return r[1] >= 1 && r[1] <= side && r[2] >= 1 && r[2] <= side;
+        case 70: return !!Module['framesKeepState'];
+        case 68: return button && !J.down[r[1]] && !W.attached[r[1]] && place(r[2], r[3], r[4]);
+        case 85: return button && J.down[r[1]] && place(r[2], r[3], r[4]);
+        case 86: return J.anyDown() && place(r[1], r[2], r[3]);
+        case 75: return r[1] >= 0 && r[1] <= 255 && place(r[2], r[3], r[4]);
+        case 67: return r[1] > 0 && W.attached.indexOf(r[1]) >= 0 &&
+          (W.menus[r[1]] || []).some(function(entry) { return entry.value === r[2]; });
+      }
+      return false;
+    },
+
+    call: function(r) {
+      switch (r[0]) {
+        case 82: Module['_fromPageResize'](r[1], r[2]); break;
+        case 70: Module['_fromPageFrame'](0); break;
+        case 68: case 85: Module['_fromPageMouse'](r[1], r[0] === 85 ? 1 : 0, r[2], r[3], r[4]); break;
+        case 86: Module['_fromPageMotion'](r[1], r[2], r[3]); break;
+        case 75: Module['_fromPageKey'](r[1], r[2], r[3], r[4]); break;
+        case 67: Module['_fromPageMenu'](r[1], r[2]); break;
+      }
+    },
+
+    // A sketch brought back (from the tab or a link) has no checkpoints: at the first Undo, its
+    // text is played for them, those of its last 100 actions (the 3D viewer's to within rounding,
+    // as its link), and the state it has now is put back.
+    playHistory: function() {
+      var J = GaugeplotJournal, now = J.here(), state = now.state.slice(), records = J.parse(J.linkText()).records;
+      now.info.text = J.text;
+      J.historyKnown = true;
+      J.historyFrom = J.actions - 100;
+      J.play(records);
+      J.historyFrom = Infinity;
+      J.restore(state, now.info);
+    },
+
+    // A fresh viewer given these calls, up to the first the layer could not have made or that
+    // ends the viewer; the last frame drawn. Returns how many were played.
+    play: function(records) {
+      var J = GaugeplotJournal, W = GaugeplotWeb;
+      J.forget(J.undos);
+      J.forget(J.redos);
+      J.base = J.baseInfo = null;
+      GaugeplotState.write(J.initial);
+      J.text = '';
+      J.x = J.y = J.frames = J.width = J.height = J.actions = 0;
+      J.motion = null;
+      J.down = [false, false, false];
+      W.attached = J.attachedThen.slice();
+      Module['setOutput']('');
+      var last = records.length - 1;
+      while (last >= 0 && records[last][0] !== 70) last--;
+      J.playing = true;
+      Module['_fromPagePlaying'](1);
+      var i = 0, thrown = false, tail = 0;
+      try {
+        for (; i < records.length && J.allowed(records[i], i === 0); i++) {
+          try {
+            if (i === last && i === records.length - 1 && (tail = 1)) break;  // drawn by show()
+            J.call(records[i]);
+          } catch (e) {
+            thrown = true;  // the viewer ended, part way through the call: played again without it
+            break;
+          }
+        }
+      } finally {
+        J.playing = false;
+        Module['_fromPagePlaying'](0);
+      }
+      if (thrown) return J.play(records.slice(0, i));
+      J.restore(GaugeplotState.copy(J.scratch), {tail: tail, length: J.text.length, x: J.x, y: J.y,
+        width: J.width, height: J.height, actions: J.actions, attached: W.attached, output: J.output()});
+      return i + tail;
+    },
+
+    // At load: the tab's sketch, or the link's where the address holds another.
     read: function() {
       var J = GaugeplotJournal, stored = null;
       try {
@@ -407,21 +523,37 @@ var GaugeplotJournalLibrary = {
       }
       if (stored && typeof stored.text === 'string') {
         J.link = typeof stored.link === 'string' ? stored.link : '';
-        return Promise.resolve({text: stored.text, from: 'tab'});
+        return Promise.resolve({text: stored.text, from: 'tab', stored: stored});
       }
       return null;
     },
 
-    restore: function(journal) {
+    // The tab's state, where it comes from this build and fits it.
+    restoreState: function(stored) {
+      var J = GaugeplotJournal, S = GaugeplotState, W = GaugeplotWeb, info = stored.info;
+      var delta = stored.digest === J.digest && typeof stored.state === 'string' ? S.decode(stored.state) : null;
+      var numbers = ['tail', 'length', 'x', 'y', 'width', 'height', 'actions'];
+      if (!delta || !info || !numbers.every(function(k) { return Number.isInteger(info[k]); }) ||
+          typeof info.output !== 'string' || !Array.isArray(info.attached) || info.attached.length !== 3 ||
+          !info.attached.every(function(m) { return m === 0 || (m > 0 && W.menus[m]); })) return false;
+      var state = J.initial.slice();
+      S.apply(delta, state);
+      info.text = stored.text.slice(J.header().length);
+      J.restore(state, info);
+      return true;
+    },
+
+    bringBack: function(journal) {
       var J = GaugeplotJournal, words = journal.from === 'link' ? "This link's sketch" : "The tab's sketch";
-      var started = performance.now();
-      var parsed = J.parse(journal.text);
-      var played = parsed.records ? J.rebuild(parsed.records) : 0;
-      J.restoredMs = performance.now() - started;
-      if (!parsed.records) {
-        Module['_fromPageHold'](0);
-        Module['_fromPageFrame'](1);
+      var started = performance.now(), parsed = {records: []}, played = 0;
+      Module['_fromPageHold'](0);
+      J.historyKnown = false;
+      if (!(journal.stored && J.restoreState(journal.stored))) {
+        parsed = J.parse(journal.text);
+        played = parsed.records ? J.play(parsed.records) : 0;
+        if (!parsed.records) Module['_fromPageFrame'](1);
       }
+      J.restoredMs = performance.now() - started;
       var problem = {
         unreadable: words + ' could not be read: it is damaged or incomplete. The viewer starts empty.',
         viewer: words + ' is one of ' + parsed.other + ', not of ' + J.viewer() + ': open it there. The viewer starts empty.',
@@ -470,7 +602,7 @@ var GaugeplotJournalLibrary = {
     // The picture on screen, drawn anew so that the drawing buffer holds it, at the canvas's resolution.
     savePicture: function() {
       var J = GaugeplotJournal, canvas = GaugeplotWeb.canvas();
-      if (!J.snapshot || J.ended) return;
+      if (!J.initial || J.ended) return;
       Module['_fromPageFrame'](1);
       canvas.toBlob(function(blob) {
         var a = document.createElement('a');
@@ -485,7 +617,7 @@ var GaugeplotJournalLibrary = {
       var J = GaugeplotJournal;
       J.started = new Promise(function(resolve) { J.onStarted = resolve; });
       J.pending = J.read();
-      if (J.pending) Promise.all([J.pending, J.started]).then(function(both) { J.restore(both[0]); });
+      if (J.pending) Promise.all([J.pending, J.started]).then(function(both) { J.bringBack(both[0]); });
       else window.gaugeplotRestored = true;
       var on = function(id, f) {
         var button = document.getElementById(id);

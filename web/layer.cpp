@@ -5,9 +5,12 @@
 // Every call into the viewer is told to web/journal.js first, which keeps the sketch by them and
 // plays them back through the same functions.
 #include <cmath>
+#include <cstdint>
 
 #include <GL/glut.h>
 #include <emscripten.h>
+#include <emscripten/stack.h>
+#include <unistd.h>
 
 #include "primitives.h"
 
@@ -32,7 +35,6 @@ struct Window {
     int width = 300;   // CSS pixels, as web/layer.js fitted the size glutInitWindowSize asked
     int height = 300;
     int modifiers = 0;  // of the event being delivered
-    bool firstFrameDrawn = false;
     bool halted = false;
     bool held = false;     // no frame until the journal has brought the sketch back
     bool playing = false;  // the journal plays its calls, and draws the frames itself
@@ -56,10 +58,9 @@ void displayUnlessHalted(bool drawn)
     window.display();
     layerFlush();
     layerSetDrawing(true);
-    if (drawn && !window.firstFrameDrawn) {
-        window.firstFrameDrawn = true;
+    // Told every time: a checkpoint written back (web/journal.js) holds this struct too.
+    if (drawn)
         toPageFrameDrawn();
-    }
 }
 
 // GLUT reports the canvas's backing store; the viewers get the window in CSS pixels.
@@ -219,6 +220,18 @@ EMSCRIPTEN_KEEPALIVE void fromPageFrame(int drawn) { displayUnlessHalted(drawn !
 EMSCRIPTEN_KEEPALIVE void fromPageHold(int held) { window.held = held != 0; }
 
 EMSCRIPTEN_KEEPALIVE void fromPagePlaying(int playing) { window.playing = playing != 0; }
+
+// Where the viewer's state lies, for web/journal.js's checkpoints: the memory below the stack (the
+// static data) and above it up to the heap's top. The stack holds nothing between calls. which: 0
+// the stack's lowest address, 1 its highest, 2 the heap's top.
+EMSCRIPTEN_KEEPALIVE int fromPageStateBounds(int which)
+{
+    switch (which) {
+    case 0: return int(emscripten_stack_get_end());
+    case 1: return int(emscripten_stack_get_base());
+    default: return int(reinterpret_cast<std::uintptr_t>(sbrk(0)));
+    }
+}
 
 // After exit(): no frame is drawn any more.
 EMSCRIPTEN_KEEPALIVE void fromPageHalt() { window.halted = true; }

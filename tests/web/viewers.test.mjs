@@ -456,12 +456,14 @@ describe('the sketch kept', () => {
 
     const context = await browser.createBrowserContext();
     const fresh = await web.openViewer(context, server.url, 'gaugeplot3d', { hash: link.slice(link.indexOf('#')) });
-    await same(fresh, shown, 'the picture of the link');
+    // The link keeps the 3D sketch to within rounding (web/journal.js); the tab, bit for bit.
+    const linked = await web.settle(fresh);
+    assert.ok(web.countDifferent(shown, linked, Tolerance.channel) <= Tolerance.share * shown.width * shown.height, 'the picture of the link');
     await fresh.evaluate(() => { window.lose = document.getElementById('canvas').getContext('webgl').getExtension('WEBGL_lose_context'); window.lose.loseContext(); });
     await fresh.waitForFunction(() => !document.getElementById('lost').hidden, { timeout: web.Timeout });
     await Promise.all([fresh.waitForNavigation({ timeout: web.Timeout }), fresh.evaluate(() => window.lose.restoreContext())]);
     await web.ready(fresh);
-    await same(fresh, shown, 'the picture after the context came back');
+    await same(fresh, linked, 'the picture after the context came back');
     await closePage(fresh);
     await context.close();
   });
