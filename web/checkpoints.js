@@ -3,8 +3,9 @@
 //
 // The viewers allocate nothing while they run, so everything they are, the layer's window and
 // the beams' random sequence included, lies in the WebAssembly memory below the stack (the
-// static data) and above it up to the heap's top (web/layer.cpp's fromPageStateBounds). The stack
-// holds nothing between calls. A copy of those bytes is an exact checkpoint; writing it back from
+// static data) and above it up to the heap's top (web/layer.cpp's fromPageStateBounds), less the
+// layer's vertices that wait to be drawn, which hold nothing between frames. The stack holds
+// nothing between calls. A copy of those bytes is an exact checkpoint; writing it back from
 // the page, outside any call, puts the viewer back where it was, bit for bit.
 // A delta keeps only the 32-bit words where two copies differ: runs (first word, length) and the
 // words of one side. An action changes some kilobytes of a state of megabytes (the 3D viewer's
@@ -15,8 +16,10 @@ var GaugeplotStateLibrary = {
     words: 0,       // the state's size in 32-bit words
 
     start: function() {
-      var S = GaugeplotState, low = Module['_fromPageStateBounds'](0), high = Module['_fromPageStateBounds'](1);
-      S.ranges = [[0, low & ~3], [high, Math.max(high, Module['_fromPageStateBounds'](2) & ~3)]];
+      var S = GaugeplotState, bound = function(which) { return Module['_fromPageStateBounds'](which) & ~3; };
+      var low = bound(0), high = bound(1), batch = bound(3), batchEnd = bound(4);
+      S.ranges = [[0, low], [high, Math.max(high, bound(2))]];
+      if (batch > 0 && batchEnd <= low) S.ranges.splice(0, 1, [0, batch], [batchEnd, low]);
       S.words = S.ranges.reduce(function(n, r) { return n + (r[1] - r[0]) / 4; }, 0);
     },
 

@@ -221,16 +221,16 @@ EMSCRIPTEN_KEEPALIVE void fromPageHold(int held) { window.held = held != 0; }
 
 EMSCRIPTEN_KEEPALIVE void fromPagePlaying(int playing) { window.playing = playing != 0; }
 
-// Where the viewer's state lies, for web/journal.js's checkpoints: the memory below the stack (the
-// static data) and above it up to the heap's top. The stack holds nothing between calls. which: 0
-// the stack's lowest address, 1 its highest, 2 the heap's top.
+// Where the viewer's state lies, for web/journal.js's checkpoints (web/checkpoints.js): the memory
+// below the stack (the static data) and above it up to the heap's top, but for the vertices waiting
+// to be drawn. The stack holds nothing between calls. which: 0 the stack's lowest address, 1 its
+// highest, 2 the heap's top, 3 and 4 the waiting vertices' first and end.
 EMSCRIPTEN_KEEPALIVE int fromPageStateBounds(int which)
 {
-    switch (which) {
-    case 0: return int(emscripten_stack_get_end());
-    case 1: return int(emscripten_stack_get_base());
-    default: return int(reinterpret_cast<std::uintptr_t>(sbrk(0)));
-    }
+    const void* bounds[] = {reinterpret_cast<const void*>(emscripten_stack_get_end()),
+                            reinterpret_cast<const void*>(emscripten_stack_get_base()), sbrk(0), layerBatchBegin(),
+                            layerBatchEnd()};
+    return which >= 0 && which < 5 ? int(reinterpret_cast<std::uintptr_t>(bounds[which])) : 0;
 }
 
 // After exit(): no frame is drawn any more.

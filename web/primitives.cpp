@@ -343,3 +343,6 @@ void layerGlViewport(GLint x, GLint y, GLsizei width, GLsizei height)
 }
 
 }  // extern "C"
+
+const void* layerBatchBegin() { return batch.vertices; }
+const void* layerBatchEnd() { return batch.vertices + MaxBatch; }

@@ -10,3 +10,8 @@ extern "C" void layerFlush(void);
 
 // Off while the journal plays its frames: primitives are taken and dropped, nothing is drawn.
 void layerSetDrawing(bool drawing);
+
+// The vertices waiting to be drawn together: memory that holds nothing between two frames, which
+// the journal's checkpoints leave out (a frame always ends drawing them).
+const void* layerBatchBegin();
+const void* layerBatchEnd();

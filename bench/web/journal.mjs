@@ -1,12 +1,11 @@
-// The journal's costs in the viewers' own pages (web/journal.js): how long a typical and the
-// largest journal take to play back, from the tab and from a link, how long the link is, and what
-// the journal adds to a live frame, against the page's own work for a frame.
-import { readFileSync } from 'node:fs';
-import { join } from 'node:path';
-import { Root, serve } from '../../tests/web/support.mjs';
+// The journal's costs in the viewers' own pages (web/journal.js): Undo and Redo after a little and
+// after ten minutes of editing, the link's length, how long a sketch takes to come back from the
+// tab and from a link, the memory the page keeps, and what the journal adds to a live frame.
+// Editing is dispatched in the page as the browser would deliver it: a mouse event per motion and,
+// as a person's drag gives them, a frame after each.
+import { serve } from '../../tests/web/support.mjs';
 
 const Windows = { gaugeplot2d: [640, 480], gaugeplot3d: [640, 640] };
-const MaxRecords = Number(/MaxRecords: (\d+)/.exec(readFileSync(join(Root, 'web/journal.js'), 'utf8'))[1]);
 
 // A star of `count` vertices around the window's centre, every vertex far from the one before:
 // alternately `inner` and `inner` + 40 pixels out.
@@ -18,9 +17,8 @@ function star(name, count, inner, turn) {
   });
 }
 
-// A journal as the page would write it: every call followed by the frame it asked for, in the
-// 3D viewer; the polygons, then drags of `steps` motions until `limit` calls.
-export function journal(name, polygons, vertices, drags, steps, limit = Infinity) {
+// A format 1 journal, as the page before checkpoints wrote it: the polygons, then "change".
+export function journal(name, polygons, vertices) {
   const three = name === 'gaugeplot3d', calls = [`R${Windows[name].join(',')}`];
   const put = (...c) => c.forEach((x) => calls.push(x, ...(three ? ['F'] : [])));
   if (three) calls.push('F');
@@ -32,70 +30,140 @@ export function journal(name, polygons, vertices, drags, steps, limit = Infinity
   }
   if (!three) put('C1,1');
   put('C1,2');
-  for (let d = 0; d < drags && calls.length < limit - 2 * steps - 4; d++) {
-    const [x, y] = shapes[d % polygons][0];
-    put(`D0,${x},${y}`);
-    for (let i = 1; i <= steps; i++) put(`V${x + (i % 20)},${y + (i % 20)}`);
-    put(`U0,${x},${y}`);
-  }
-  return `${name}/1:${calls.join('')}`;
+  return { text: `${name}/1:${calls.join('')}`, first: shapes.map((s) => s[0]) };
 }
 
-// The page with `text` in the tab's keeping, or at `url` in a fresh browser context; resolves to
-// the journal's figures once it has played.
-async function open(browser, url, name, text) {
+// In the page: `drags` drags of `motions` motions each along a jittery path, each from where the
+// last drag of its polygon's first vertex ended; in 3D every fifth an Alt turn elsewhere.
+function edit(starts, drags, motions) {
+  const canvas = document.getElementById('canvas'), box = canvas.getBoundingClientRect();
+  const three = Module.viewerName === 'gaugeplot3d';
+  const send = (target, type, x, y, alt, buttons) => target.dispatchEvent(new MouseEvent(type, {
+    bubbles: true, cancelable: true, button: 0, buttons, altKey: alt, clientX: box.left + x + 0.5, clientY: box.top + y + 0.5 }));
+  let seed = 12345;
+  const jitter = () => ((seed = (seed * 1103515245 + 12345) >>> 0) % 7) - 3;
+  for (let d = 0; d < drags; d++) {
+    const alt = three && d % 5 === 4, k = d % starts.length, from = alt ? [40, 40] : starts[k];
+    let [x, y] = from;
+    send(canvas, 'mousedown', x, y, alt, 1);
+    for (let i = 0; i < motions; i++) {
+      x = Math.min(Math.max(x + jitter() + (i < motions / 2 ? 1 : -1), 5), 600);
+      y = Math.min(Math.max(y + jitter(), 5), 470);
+      send(window, 'mousemove', x, y, alt, 1);
+      Module._fromPageFrame(1);
+    }
+    send(window, 'mouseup', x, y, alt, 0);
+    Module._fromPageFrame(1);
+    if (!alt) starts[k] = [x, y];
+  }
+  return starts;
+}
+
+// Undo and Redo from the call to the picture: the drawing finished (a pixel read back).
+function timeUndoRedo() {
+  const J = Module.gaugeplotJournal, gl = document.getElementById('canvas').getContext('webgl'), pixel = new Uint8Array(4);
+  const timed = (f) => {
+    const start = performance.now();
+    f();
+    gl.readPixels(0, 0, 1, 1, gl.RGBA, gl.UNSIGNED_BYTE, pixel);
+    return performance.now() - start;
+  };
+  return { undo: timed(J.undo), redo: timed(J.redo), undos: J.undos.length, undoBytes: J.undoBytes, stateBytes: 4 * J.initial.length };
+}
+
+// The page with `stored` in the tab's keeping, or at `url` in a fresh browser context, once its
+// sketch has come back.
+async function open(browser, url, name, stored) {
   const context = await browser.createBrowserContext();
   const page = await context.newPage();
   await page.setViewport({ width: 900, height: 800 });
-  if (text) await page.evaluateOnNewDocument((key, value) => sessionStorage.setItem(key, value), `gaugeplot ${name}`, JSON.stringify({ text, link: '' }));
+  if (stored) await page.evaluateOnNewDocument((key, value) => sessionStorage.setItem(key, value), `gaugeplot ${name}`, stored);
   await page.goto(url);
   await page.waitForFunction(() => window.gaugeplotRestored === true && window.gaugeplotReady === true, { timeout: 120000 });
-  const figures = await page.evaluate(() => ({ ms: Module.gaugeplotJournal.restoredMs, calls: Module.gaugeplotJournal.count, since: performance.now() }));
-  return { page, context, ...figures };
+  const since = await page.evaluate(() => performance.now());
+  return { page, context, ms: await page.evaluate(() => Module.gaugeplotJournal.restoredMs), since };
 }
+
+const linkOf = async (page) => {
+  await page.waitForFunction(() => { const J = Module.gaugeplotJournal; return !J.saveTimer && J.written === J.saveSerial; }, { timeout: 60000 });
+  return page.evaluate(() => location.hash);
+};
+
+// The tab's copy, as the page writes it when it is hidden or goes.
+const kept = (page, name) => page.evaluate((key) => {
+  const start = performance.now();
+  Module.gaugeplotJournal.keep();
+  return { ms: performance.now() - start, text: sessionStorage.getItem(key) };
+}, `gaugeplot ${name}`);
+
+const range = (values) => `${Math.min(...values).toFixed(1)}–${Math.max(...values).toFixed(1)}`;
+const mib = (bytes) => `${(bytes / 1048576).toFixed(1)} MiB`;
 
 // `display`: the frame benchmark's page work per scene (ms), where it ran before.
 export async function timeJournals(browser, build, display = {}) {
   const server = await serve(build);
   try {
-    console.log('journal                  calls   from the tab   from a link (page loaded)   link chars');
     for (const name of Object.keys(Windows)) {
-      const full = name === 'gaugeplot3d' ? 19 : 50;
-      for (const [size, text] of [['typical', journal(name, 5, 8, 3, 30)], ['largest', journal(name, 50, full, 1000, 200, MaxRecords)]]) {
-        const url = `${server.url}/${name}/${name}.html`;
-        const tab = await open(browser, url, name, text);
-        await tab.page.waitForFunction(() => location.hash.startsWith('#sketch='), { timeout: 60000 });
-        const link = tab.page.url();
-        const linked = await open(browser, link, name);
-        console.log(`${name} ${size.padEnd(8)} ${String(tab.calls).padStart(6)} ${tab.ms.toFixed(1).padStart(11)} ms ` +
-          `${linked.ms.toFixed(1).padStart(11)} ms (${linked.since.toFixed(0)} ms) ${String(link.length - link.indexOf('#')).padStart(12)}`);
-        if (size === 'typical') {
-          // What a live frame adds: the frame's call and the motion's, as a drag gives them.
-          const perFrame = await tab.page.evaluate(() => {
-            const J = Module.gaugeplotJournal, frames = 4000;
-            J.record(68, 0, 300, 300, 0);
-            const start = performance.now();
-            for (let i = 0; i < frames; i++) {
-              J.record(86, 300 + (i & 15), 300, 0, 0);
-              J.record(70, 0, 0, 0, 0);
-            }
-            return (performance.now() - start) / frames;
-          });
-          const shares = ['typical', 'full'].map((scene) => `frame${name.slice(-2)}/${scene}`).filter((scene) => display[scene])
-            .map((scene) => `${(100 * perFrame / display[scene]).toFixed(2)} % of ${scene}'s page work`);
-          console.log(`${name} live frame: the journal's calls ${(1000 * perFrame).toFixed(2)} us a frame ${shares.join(', ')}`);
+      const url = `${server.url}/${name}/${name}.html`, full = name === 'gaugeplot3d' ? 19 : 50;
+      const typical = journal(name, 5, 8), largest = journal(name, 50, full);
+      const tab = await open(browser, url, name, JSON.stringify({ text: typical.text, link: '' }));
+      const page = tab.page;
+      // A little editing, then about ten minutes of it (225 drags of 160 motions, a drag every
+      // 2.7 s at 60 frames a second, as the exploring person of the report), Undo and Redo after each.
+      let starts = await page.evaluate(edit, typical.first, 5, 160);
+      const little = [];
+      for (let i = 0; i < 3; i++) little.push(await page.evaluate(timeUndoRedo));
+      const started = Date.now();
+      starts = await page.evaluate(edit, starts, 220, 160);
+      const editedSeconds = (Date.now() - started) / 1000;
+      const long = [];
+      for (let i = 0; i < 3; i++) long.push(await page.evaluate(timeUndoRedo));
+      const last = long[long.length - 1];
+      console.log(`${name} Undo, Redo to the picture after 5 drags: ${range(little.map((t) => t.undo))} ms, ${range(little.map((t) => t.redo))} ms; ` +
+        `after 225 drags of 160 motions (${editedSeconds.toFixed(0)} s in the page): ${range(long.map((t) => t.undo))} ms, ${range(long.map((t) => t.redo))} ms`);
+      console.log(`${name} kept for Undo: ${last.undos} checkpoints, ${mib(last.undoBytes)} (at most 64 MiB), ` +
+        `beside 4 copies of the ${mib(last.stateBytes)} state`);
+      const keptLong = await kept(page, name);
+      console.log(`${name} the tab's copy after 225 drags: ${(keptLong.text.length / 1024).toFixed(0)} KiB of text, written in ${keptLong.ms.toFixed(1)} ms`);
+      const tabLong = await open(browser, url, name, keptLong.text);
+      const linkLong = await linkOf(page);
+      const fromLink = await open(browser, `${url}${linkLong}`, name);
+      console.log(`${name} after 225 drags: link ${linkLong.length} characters; back from the tab in ${tabLong.ms.toFixed(1)} ms, ` +
+        `from the link in ${fromLink.ms.toFixed(1)} ms (page loaded in ${fromLink.since.toFixed(0)} ms)`);
+      for (const o of [tab, tabLong, fromLink]) await o.context.close();
+
+      // The link: the typical sketch after 100 drags, then after 1,000; the largest sketch.
+      const drags = await open(browser, url, name, JSON.stringify({ text: typical.text, link: '' }));
+      starts = await drags.page.evaluate(edit, typical.first, 100, 20);
+      const link100 = await linkOf(drags.page);
+      await drags.page.evaluate(edit, starts, 900, 20);
+      const link1000 = await linkOf(drags.page);
+      const from1000 = await open(browser, `${url}${link1000}`, name);
+      const big = await open(browser, url, name, JSON.stringify({ text: largest.text, link: '' }));
+      const linkBig = await linkOf(big.page), keptBig = await kept(big.page, name);
+      const tabBig = await open(browser, url, name, keptBig.text), fromBig = await open(browser, `${url}${linkBig}`, name);
+      console.log(`${name} link: typical sketch and 100 drags ${link100.length} characters, 1,000 drags ${link1000.length} ` +
+        `(back in ${from1000.ms.toFixed(1)} ms); the largest sketch ${linkBig.length} (back in ${fromBig.ms.toFixed(1)} ms; ` +
+        `from the tab, ${(keptBig.text.length / 1024).toFixed(0)} KiB written in ${keptBig.ms.toFixed(1)} ms, in ${tabBig.ms.toFixed(1)} ms)`);
+
+      // What a live frame adds: the frame's call and the motion's, as a drag gives them.
+      const perFrame = await drags.page.evaluate(() => {
+        const J = Module.gaugeplotJournal, frames = 4000;
+        J.record(68, 0, 300, 300, 0);
+        const start = performance.now();
+        for (let i = 0; i < frames; i++) {
+          J.record(86, 300 + (i & 15), 300, 0, 0);
+          J.record(70, 0, 0, 0, 0);
         }
-        const keep = await tab.page.evaluate(() => {
-          const start = performance.now();
-          Module.gaugeplotJournal.keep();
-          return performance.now() - start;
-        });
-        console.log(`${name} ${size} kept for the tab when the page is hidden or goes: ${keep.toFixed(2)} ms`);
-        await tab.context.close();
-        await linked.context.close();
-      }
+        return (performance.now() - start) / frames;
+      });
+      const shares = ['typical', 'full'].map((scene) => `frame${name.slice(-2)}/${scene}`).filter((scene) => display[scene])
+        .map((scene) => `${(100 * perFrame / display[scene]).toFixed(2)} % of ${scene}'s page work`);
+      console.log(`${name} live frame: the journal's calls ${(1000 * perFrame).toFixed(2)} us a frame ${shares.join(', ')}`);
+      for (const o of [drags, from1000, big, tabBig, fromBig]) await o.context.close();
     }
   } finally {
     await server.close();
   }
 }
+
