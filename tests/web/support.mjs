@@ -287,3 +287,21 @@ export function countDifferent(a, b, tolerance) {
 }
 
 export const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
+
+// A drag as a person exploring the band makes it: `motions` motions along a jittery path from the
+// window pixel `from` to `to`, dispatched in the page as the browser delivers them, a frame asked
+// for after each (no waiting for the display), with Alt held if asked.
+export function longDrag(page, from, to, motions, { alt = false } = {}) {
+  return page.evaluate((from, to, motions, alt) => {
+    const box = document.getElementById('canvas').getBoundingClientRect();
+    const send = (target, type, [x, y], buttons) => target.dispatchEvent(new MouseEvent(type,
+      { bubbles: true, cancelable: true, button: 0, buttons, altKey: alt, clientX: box.left + x + 0.5, clientY: box.top + y + 0.5 }));
+    send(document.getElementById('canvas'), 'mousedown', from, 1);
+    for (let i = 1; i <= motions; i++) {
+      const along = (k) => Math.round(from[k] + (to[k] - from[k]) * i / motions) + (i < motions ? ((i * 7919 + k * 31) % 9) - 4 : 0);
+      send(window, 'mousemove', [along(0), along(1)], 1);
+      Module._fromPageFrame(1);
+    }
+    send(window, 'mouseup', to, 0);
+  }, from, to, motions, alt);
+}

@@ -400,12 +400,14 @@ describe('the sketch kept', () => {
   };
   const same = async (page, image, what) => assert.equal(web.countDifferent(image, await web.settle(page), 0), 0, what);
 
-  test('gaugeplot2d: a reload brings back the sketch and its listing; Undo and Redo step through a drag; "Save picture" saves what shows; "New sketch" empties the viewer, Undo brings the sketch back', async () => {
+  test('gaugeplot2d: after a long drag, a reload brings back the sketch and its listing; Undo and Redo step through the drag; "Save picture" saves what shows; "New sketch" empties the viewer, Undo brings the sketch back', async () => {
     const page = await open('gaugeplot2d');
     const changing = Sessions.square2d.length + 1;
     await playInPage(page, 'gaugeplot2d', Sessions.drag2d.slice(0, changing));
     const before = await web.settle(page);
-    await playInPage(page, 'gaugeplot2d', Sessions.drag2d.slice(changing));
+    // The session's drag as 3,000 motions, which a journal of every call could not keep.
+    await web.longDrag(page, [420, 340], [480, 400], 3000);
+    await playInPage(page, 'gaugeplot2d', Sessions.drag2d.slice(changing + 1));
     await page.waitForFunction(() => document.getElementById('listing').textContent !== '', { timeout: web.Timeout });
     const dragged = await web.settle(page), printed = await listing(page);
     await page.reload();
@@ -436,6 +438,13 @@ describe('the sketch kept', () => {
     assert.equal(await listing(page), '');
     await page.click('#undo');
     await same(page, dragged, 'the picture after undoing "New sketch"');
+    // Past its budget, Undo drops its oldest checkpoints and keeps the latest.
+    await page.evaluate(() => { Module.gaugeplotJournal.MaxUndoBytes = 1; });
+    await playInPage(page, 'gaugeplot2d', [['menu', 'Print Values'], ['menu', 'Print Values']]);
+    assert.deepEqual(await page.evaluate(() => Module.gaugeplotJournal.undos.length), 1);
+    await withCtrl(page, 'z');
+    await withCtrl(page, 'z');
+    assert.equal(await listing(page), printed, 'the listing after undoing both');
     await closePage(page);
   });
 
@@ -443,8 +452,10 @@ describe('the sketch kept', () => {
     const page = await open('gaugeplot3d');
     await playInPage(page, 'gaugeplot3d', Sessions.quad3d);
     await web.chooseMenuEntry(page, 'Change');
-    await web.drag(page, 440, 440, 530, 530);
-    await web.drag(page, 100, 500, 100, 550, { alt: true });
+    // The corner dragged and the scene turned as a person exploring does it, a frame a motion: the
+    // link grows by what a click would add.
+    await web.longDrag(page, [440, 440], [530, 530], 1500);
+    await web.longDrag(page, [100, 500], [100, 550], 1500, { alt: true });
     const shown = await web.settle(page);
     await web.linked(page);
     await browser.defaultBrowserContext().overridePermissions(server.url, ['clipboard-read', 'clipboard-write', 'clipboard-sanitized-write']);
@@ -468,14 +479,14 @@ describe('the sketch kept', () => {
     await context.close();
   });
 
-  test('gaugeplot2d: a damaged link gives an empty viewer, a hand-edited one what it holds up to the first call the viewer never gets or that ends it; each says so', async () => {
+  test('gaugeplot2d: a damaged link gives an empty viewer, a hand-edited one what it holds up to the first call the viewer never gets or that ends it, each saying so; a link an earlier page wrote (format 1) its sketch', async () => {
     const square = Square2d.map(([x, y]) => `D0,${x},${y}U0,${x},${y}`).join('');
     const link = (after) => '#sketch=' + deflateRawSync(`gaugeplot2d/1:R640,480C1,1${square}C1,1${after}`).toString('base64url');
     for (const [hash, words, band] of [[link('C1,99').slice(0, -12), /could not be read/, false], [link('C1,99D0,1000000,5'), /read in part/, true],
-      [link('K27C1,2'), /read in part/, true]]) {
+      [link('K27C1,2'), /read in part/, true], [link(''), null, true]]) {
       const page = await open('gaugeplot2d', { hash });
-      assert.match(await page.$eval('#notice', (n) => (n.hidden ? '' : n.textContent)), words);
-      assert.deepEqual(page.loadMessages.map((m) => m.replace(/:.*/, '')), ['warn'], 'one line in the console');
+      assert.match(await page.$eval('#notice', (n) => (n.hidden ? '' : n.textContent)), words ?? /^$/);
+      assert.deepEqual(page.loadMessages.map((m) => m.replace(/:.*/, '')), words ? ['warn'] : [], 'one line in the console');
       const image = await web.settle(page);
       assert.equal(isBand2d(web.pixel(image, 415, 240)), band, band ? 'no band of the square' : 'a band from a damaged link');
       assert.equal(await page.evaluate(() => window.gaugeplotExitStatus), undefined, 'the link ended the viewer');
