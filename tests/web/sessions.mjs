@@ -41,10 +41,9 @@ export const Sessions = {
   quad3d: [['menu', 'New Polygon'], ...clicks(Quad3d), ['right', 600, 600]],
 };
 
-// The same steps from the keyboard alone, on the focused canvas: the menu by the menu key and the
-// arrows, the keyboard pointer moved by the arrows (10 pixels a press with Shift) from the window's
-// centre, Space as the left button, held through a drag, the menu key as the right button where no
-// menu is attached, an Alt drag as Alt with the arrows (a drag a press, from where the pointer is).
+// The steps from the keyboard alone, on the focused canvas: the pointer moved by the arrows from the
+// window's centre (10 pixels a press with Shift), Space the left button, held through a drag, the menu
+// key the menu or the right button, an Alt drag Alt with the arrows (a drag a press, the pointer stays).
 export function byKeyboard(viewer, steps) {
   let x = Viewers[viewer].width >> 1, y = Viewers[viewer].height >> 1;
   const arrows = (dx, dy, held = '') => [[dx, 'ArrowLeft', 'ArrowRight'], [dy, 'ArrowUp', 'ArrowDown']].flatMap(([d, less, more]) => [
