@@ -4,14 +4,28 @@
 // calls them from DOM events as the desktop's GLUT would, in the window's CSS pixels:
 // - the mouse: a press, its release, and motion while a pressed button reached the viewer, with
 //   the current position (Emscripten's GLUT passes the previous one), also outside the canvas;
+//   a button the page holds as pressed that a mouse or pointer event's `buttons` says is up (its
+//   release lost outside the window, over a dialog, in a switch of windows, or sent as another
+//   button by some automation) is released where the pointer last was, as the desktop would;
 // - a press of a button with a menu attached opens the menu at the pointer instead, and neither the
 //   press nor its release reaches the viewer; a press elsewhere closes the menu, and goes nowhere;
 // - touch and pen: a touch is the left button; a long press (or the browser's context-menu event)
 //   is the right button, so it opens the menu, or reaches the viewer when none is attached;
 // - keys as characters (Esc is 27), at the last pointer position; none while the menu is open;
-// - the keyboard's menu key and Shift+F10 open the right button's menu where the pointer last was
-//   on the canvas (its centre before that); arrows move between entries, Enter or Space chooses, Esc
-//   or Tab closes it; the pop-up has the menu and menuitem roles for screen readers;
+//   Space and Enter are not characters: on the canvas they are the keyboard pointer's button;
+// - the keyboard pointer, on the focused canvas: the arrows move it (Shift: 10 CSS pixels), from
+//   the window's centre or where the mouse or a touch left it, always within the window; Space or
+//   Enter is the left button there, held while the key is (arrows then drag); Alt with an arrow is
+//   an Alt drag of as many pixels from it (a press, a motion, a release: the 3D viewer turns). A
+//   cross-hair shows it until the mouse or a touch is used. Its press is no mouse button's: the
+//   mouse's `buttons` leave it alone (the mouse moving then drags, as the system's mouse keys do),
+//   while a left press of the mouse, or the canvas losing the focus, ends it with a release;
+// - the keyboard's menu key and Shift+F10 open the right button's menu at the keyboard pointer (or
+//   are its click there, when no menu is attached); arrows move between entries, Enter or Space
+//   chooses, Esc or Tab closes it; the pop-up has the menu and menuitem roles for screen readers;
+// - the header's buttons are one toolbar, one Tab stop: the arrows, Home and End move the focus
+//   between the buttons that can take it (not the disabled or hidden ones); the one focused last
+//   keeps the stop, and when it is disabled, the focus and the stop go to the next one;
 // - the window's size: fitted to the visible area below the header, as a window manager fits a
 //   window to a screen, and fitted anew (the viewer reshaped, the picture redrawn at once) whenever
 //   that area changes or the page's button puts the window in full screen or takes it out;
@@ -31,6 +45,9 @@ var GaugeplotWebLibrary = {
     touch: null,           // the touch or pen contact under way
     x: 0, y: 0,            // last pointer position, CSS pixels from the canvas's top-left
     pointed: false,        // the pointer has been on the canvas
+    keyed: false,          // the keyboard pointer in use: the cross-hair shows while the canvas has the focus
+    keyButton: '',         // the code of the key (Space, Enter) holding the left button, '' for none
+    tool: null,            // the toolbar's button that has its Tab stop
     askedWidth: 300, askedHeight: 300,  // CSS pixels, as glutInitWindowSize asked
     width: 0, height: 0,   // CSS pixels, as fitted
     ratio: 1,              // backing-store pixels per CSS pixel, taken when the page loads
@@ -88,6 +105,7 @@ var GaugeplotWebLibrary = {
     },
 
     buttonUp: function(button, modifiers) {
+      if (button === 0) GaugeplotWeb.keyButton = '';
       GaugeplotWeb.swallowed[button] = false;
       if (GaugeplotWeb.delivered[button]) {
         GaugeplotWeb.delivered[button] = false;
@@ -144,15 +162,149 @@ var GaugeplotWebLibrary = {
       if (focused) GaugeplotWeb.canvas().focus({preventScroll: true});
     },
 
-    // The menu key or Shift+F10: the right button's menu, its first entry focused.
+    // The menu key or Shift+F10: the right button's menu at the keyboard pointer, its first entry
+    // focused; with no menu attached, the right button's click there, as the mouse's would be.
     keyMenu: function() {
-      var menu = GaugeplotWeb.attached[2 /* GLUT_RIGHT_BUTTON */];
-      if (!menu) return;
-      var r = GaugeplotWeb.canvas().getBoundingClientRect();
-      var x = GaugeplotWeb.pointed ? Math.min(Math.max(GaugeplotWeb.x, 0), GaugeplotWeb.width - 1) : Math.floor(GaugeplotWeb.width / 2);
-      var y = GaugeplotWeb.pointed ? Math.min(Math.max(GaugeplotWeb.y, 0), GaugeplotWeb.height - 1) : Math.floor(GaugeplotWeb.height / 2);
-      GaugeplotWeb.showMenu(menu, r.left + x, r.top + y);
-      GaugeplotWeb.openMenu.querySelector('[role=menuitem]').focus();
+      var W = GaugeplotWeb, menu = W.attached[2 /* GLUT_RIGHT_BUTTON */];
+      W.aim();
+      var r = W.canvas().getBoundingClientRect();
+      if (!menu) {
+        if (W.delivered[2]) return;
+        W.buttonDown(2, 0, r.left + W.x, r.top + W.y);
+        W.buttonUp(2, 0);
+        return;
+      }
+      W.showMenu(menu, r.left + W.x, r.top + W.y);
+      W.openMenu.querySelector('[role=menuitem]').focus();
+    },
+
+    // The keyboard pointer takes over: where the mouse or a touch left it (the window's centre
+    // before), brought within the window, the cross-hair shown.
+    aim: function() {
+      var W = GaugeplotWeb;
+      if (!W.pointed) {
+        W.x = Math.floor(W.width / 2);
+        W.y = Math.floor(W.height / 2);
+        W.pointed = true;
+      }
+      W.x = Math.min(Math.max(W.x, 0), W.width - 1);
+      W.y = Math.min(Math.max(W.y, 0), W.height - 1);
+      W.keyed = true;
+      W.drawCross();
+    },
+
+    drawCross: function() {
+      var W = GaugeplotWeb, cross = document.getElementById('crosshair');
+      if (!cross) return;
+      cross.hidden = !W.keyed || W.ended || document.activeElement !== W.canvas();
+      cross.style.setProperty('--x', W.x + 'px');
+      cross.style.setProperty('--y', W.y + 'px');
+    },
+
+    // Keys on the focused canvas that are the keyboard pointer's; false for any other.
+    pointerKey: function(e) {
+      var W = GaugeplotWeb;
+      var step = {ArrowLeft: [-1, 0], ArrowRight: [1, 0], ArrowUp: [0, -1], ArrowDown: [0, 1]}[e.key];
+      if (!step && e.key !== ' ' && e.key !== 'Enter') return false;
+      e.preventDefault();  // no scrolling, and Alt with an arrow is not the browser's Back or Forward
+      W.aim();
+      var r = W.canvas().getBoundingClientRect();
+      if (!step) {
+        // A key held repeats its key-down: the press is the first one's alone.
+        if (!e.repeat && !W.keyButton && !W.delivered[0] && !W.swallowed[0]) {
+          W.keyButton = e.code || e.key;
+          W.buttonDown(0, W.modifiers(e), r.left + W.x, r.top + W.y);
+        }
+        return true;
+      }
+      var n = e.shiftKey ? 10 : 1, dx = step[0] * n, dy = step[1] * n;
+      if (e.altKey && !W.dragging()) {
+        W.altDrag(dx, dy, r);
+      } else {
+        // Shift only sets the step here: the viewer gets the motion of a plain drag.
+        W.x = Math.min(Math.max(W.x + dx, 0), W.width - 1);
+        W.y = Math.min(Math.max(W.y + dy, 0), W.height - 1);
+        if (W.dragging()) W.motion(W.modifiers(e) & ~1);
+      }
+      W.drawCross();
+      return true;
+    },
+
+    // An Alt drag of (dx, dy) as the mouse's reaches the viewer, from the keyboard pointer, or from
+    // as near it as keeps both ends within the window; the keyboard pointer stays where it is.
+    altDrag: function(dx, dy, r) {
+      var W = GaugeplotWeb, x = W.x, y = W.y;
+      var start = function(at, d, side) {
+        d = Math.min(Math.max(d, 1 - side), side - 1);
+        return [Math.min(Math.max(at, -Math.min(d, 0)), side - 1 - Math.max(d, 0)), d];
+      };
+      var sx = start(x, dx, W.width), sy = start(y, dy, W.height);
+      W.x = sx[0];
+      W.y = sy[0];
+      W.buttonDown(0, 4 /* GLUT_ACTIVE_ALT */, r.left + W.x, r.top + W.y);
+      W.x += sx[1];
+      W.y += sy[1];
+      if (W.delivered[0]) W.motion(4);
+      W.buttonUp(0, 4);
+      W.x = x;
+      W.y = y;
+    },
+
+    onKeyUp: function(e) {
+      if (GaugeplotWeb.keyButton && (e.code || e.key) === GaugeplotWeb.keyButton) GaugeplotWeb.buttonUp(0, GaugeplotWeb.modifiers(e));
+    },
+
+    // The canvas's focus gone (to the menu, another element, another window): the key's release
+    // may never come here.
+    onCanvasBlur: function() {
+      if (GaugeplotWeb.keyButton) GaugeplotWeb.buttonUp(0, 0);
+      GaugeplotWeb.drawCross();
+    },
+
+    // Every mouse and pointer event, before the handlers below: the mouse or a touch takes over from
+    // the keyboard pointer, and a button held by the page that the browser says is up is released
+    // where the pointer last was. The button an up event, or a pointer move that changes the
+    // buttons, reports is its handler's, released at the event's position.
+    onAnyPointer: function(e) {
+      var W = GaugeplotWeb;
+      if (W.keyed) {
+        W.keyed = false;
+        W.drawCross();
+      }
+      var changed = e.type === 'mouseup' || e.type === 'pointerup' || e.type === 'pointermove' ? e.button : -1;
+      [1, 4, 2].forEach(function(bit, button) {  // the buttons bits of GLUT's left, middle and right
+        var otherwise = button === 0 && (W.keyButton || (W.touch && W.touch.pressed));
+        if (button === changed || (e.buttons & bit) || otherwise) return;
+        if (W.delivered[button] || W.swallowed[button]) W.buttonUp(button, W.modifiers(e));
+      });
+    },
+
+    // The toolbar's buttons that can take the focus, in order.
+    tools: function() {
+      var bar = document.getElementById('sketch');
+      return Array.prototype.filter.call(bar.querySelectorAll('button'), function(b) { return !b.disabled && !b.hidden; });
+    },
+
+    // The toolbar's Tab stop to `to`, else kept, else (its button disabled or hidden) to the nearest
+    // one after it, else before it; the focus goes with it if it was on the button that lost it.
+    rove: function(to) {
+      var W = GaugeplotWeb, all = Array.prototype.slice.call(document.getElementById('sketch').querySelectorAll('button'));
+      var usable = W.tools(), at = all.indexOf(W.tool);
+      var near = all.slice(at + 1).concat(all.slice(0, Math.max(at, 0)).reverse());
+      var next = usable.indexOf(to) >= 0 ? to : usable.indexOf(W.tool) >= 0 ? W.tool
+        : near.filter(function(b) { return usable.indexOf(b) >= 0; })[0] || null;
+      all.forEach(function(b) { b.tabIndex = b === next ? 0 : -1; });
+      if (at >= 0 && next && next !== W.tool && document.activeElement === W.tool) next.focus();
+      W.tool = next;
+    },
+
+    onToolKey: function(e) {
+      var tools = GaugeplotWeb.tools(), at = tools.indexOf(e.target), last = tools.length - 1;
+      if (at < 0 || e.altKey || e.ctrlKey || e.metaKey || e.shiftKey) return;
+      var to = {ArrowLeft: at === 0 ? last : at - 1, ArrowRight: at === last ? 0 : at + 1, Home: 0, End: last}[e.key];
+      if (to === undefined) return;
+      e.preventDefault();
+      tools[to].focus();
     },
 
     // Keys while the menu is open; Enter and Space are the focused entry's own.
@@ -171,8 +323,11 @@ var GaugeplotWebLibrary = {
 
     onMouseDown: function(e) {
       if (e.button > 2) return;
-      e.preventDefault();
+      e.preventDefault();  // no text selection; the focus is given below, without scrolling
+      GaugeplotWeb.canvas().focus({preventScroll: true});
       if (GaugeplotWeb.ended || GaugeplotWeb.swallowed[e.button]) return;
+      // Held already: by the keyboard pointer, or its release was lost; released first, where it was.
+      if (GaugeplotWeb.delivered[e.button]) GaugeplotWeb.buttonUp(e.button, GaugeplotWeb.modifiers(e));
       GaugeplotWeb.place(e);
       GaugeplotWeb.buttonDown(e.button, GaugeplotWeb.modifiers(e), e.clientX, e.clientY);
     },
@@ -211,6 +366,7 @@ var GaugeplotWebLibrary = {
       if (e.pointerType === 'mouse' || !e.isPrimary) return;
       e.preventDefault();
       if (GaugeplotWeb.ended) return;
+      GaugeplotWeb.canvas().focus({preventScroll: true});
       GaugeplotWeb.canvas().setPointerCapture(e.pointerId);
       var touch = {id: e.pointerId, clientX: e.clientX, clientY: e.clientY,
                    modifiers: GaugeplotWeb.modifiers(e), pressed: false, held: false};
@@ -287,7 +443,8 @@ var GaugeplotWebLibrary = {
         document.exitFullscreen();
         return;
       }
-      if (e.target instanceof HTMLButtonElement && (e.key === 'Enter' || e.key === ' ')) return;
+      if (e.target === GaugeplotWeb.canvas() && GaugeplotWeb.pointerKey(e)) return;
+      if (e.key === 'Enter' || e.key === ' ') return;  // the pointer's on the canvas; elsewhere the browser's
       var named = {Escape: 27, Enter: 13, Backspace: 8, Delete: 127};
       var key = e.key in named ? named[e.key] : e.key.length === 1 ? e.key.charCodeAt(0) : -1;
       if (key < 0 || key > 255) return;
@@ -302,6 +459,7 @@ var GaugeplotWebLibrary = {
     end: function(status) {
       GaugeplotWeb.ended = true;
       GaugeplotWeb.closeMenu();
+      GaugeplotWeb.drawCross();
       Module['_fromPageHalt']();
       GaugeplotJournal.clear();
       window.gaugeplotExitStatus = status;
@@ -353,6 +511,7 @@ var GaugeplotWebLibrary = {
       canvas.width = Math.round(width * GaugeplotWeb.ratio);
       canvas.height = Math.round(height * GaugeplotWeb.ratio);
       GaugeplotWeb.call(function() { Module['_fromPageReshape'](width, height); });
+      if (GaugeplotWeb.keyed) GaugeplotWeb.aim();
     },
 
     // The header's button; in full screen it moves into the full-screen element, which alone shows.
@@ -377,14 +536,21 @@ var GaugeplotWebLibrary = {
       if (lost) lost.hidden = false;
     },
 
-    // An open menu is closed: the layout it was placed in has gone.
+    // An open menu is closed: the layout it was placed in has gone. Out of the toolbar, the button
+    // is a Tab stop of its own; moved, it keeps the focus it had.
     onFullscreenChange: function() {
       GaugeplotWeb.closeMenu();
-      var button = document.getElementById('fullscreen');
+      var button = document.getElementById('fullscreen'), focused = document.activeElement === button;
       var full = document.fullscreenElement !== null;
       button.textContent = full ? 'Leave full screen' : 'Full screen';
-      if (full) document.fullscreenElement.appendChild(button);
-      else document.querySelector('header').insertBefore(button, document.getElementById('sketch'));  // where it was
+      if (full) {
+        button.tabIndex = 0;
+        document.fullscreenElement.appendChild(button);
+      } else {
+        var bar = document.getElementById('sketch');
+        bar.insertBefore(button, bar.firstChild);  // where it was
+      }
+      if (focused) button.focus({preventScroll: true});
       GaugeplotWeb.fit();
     },
   },
@@ -410,6 +576,9 @@ var GaugeplotWebLibrary = {
   toPageOpenWindow: function(title) {
     document.title = UTF8ToString(title);
     var canvas = GaugeplotWeb.canvas();
+    ['mousedown', 'mousemove', 'mouseup', 'pointerdown', 'pointermove', 'pointerup'].forEach(function(type) {
+      window.addEventListener(type, GaugeplotWeb.onAnyPointer, true);  // before every other listener of the layer
+    });
     canvas.addEventListener('mousedown', GaugeplotWeb.onMouseDown);
     window.addEventListener('mouseup', GaugeplotWeb.onMouseUp, true);
     window.addEventListener('mousemove', GaugeplotWeb.onMouseMove, true);
@@ -422,6 +591,9 @@ var GaugeplotWebLibrary = {
       if (e.target === canvas || (GaugeplotWeb.openMenu && GaugeplotWeb.openMenu.contains(e.target))) GaugeplotWeb.onContextMenu(e);
     });
     window.addEventListener('keydown', GaugeplotWeb.onKeyDown, true);
+    window.addEventListener('keyup', GaugeplotWeb.onKeyUp, true);
+    canvas.addEventListener('blur', GaugeplotWeb.onCanvasBlur);
+    canvas.addEventListener('focus', GaugeplotWeb.drawCross);
     // A resized browser window, a turned phone, the on-screen keyboard shown or put aside.
     window.addEventListener('resize', GaugeplotWeb.fit);
     if (window.visualViewport) window.visualViewport.addEventListener('resize', GaugeplotWeb.fit);
@@ -432,6 +604,15 @@ var GaugeplotWebLibrary = {
     if (button && document.fullscreenEnabled) {
       button.hidden = false;
       button.addEventListener('click', GaugeplotWeb.toggleFullscreen);
+    }
+    var bar = document.getElementById('sketch');
+    if (bar) {
+      // The journal enables and disables its buttons as the sketch changes; full screen takes one out and back.
+      new MutationObserver(function() { GaugeplotWeb.rove(null); })
+        .observe(bar, {subtree: true, childList: true, attributes: true, attributeFilter: ['disabled', 'hidden']});
+      bar.addEventListener('focusin', function(e) { GaugeplotWeb.rove(e.target); });
+      bar.addEventListener('keydown', GaugeplotWeb.onToolKey);
+      GaugeplotWeb.rove(null);
     }
     GaugeplotWeb.fit();  // the button may have made the header taller
   },

@@ -41,10 +41,36 @@ export const Sessions = {
   quad3d: [['menu', 'New Polygon'], ...clicks(Quad3d), ['right', 600, 600]],
 };
 
+// The steps from the keyboard alone, on the focused canvas: the pointer moved by the arrows from the
+// window's centre (10 pixels a press with Shift), Space the left button, held through a drag, the menu
+// key the menu or the right button, an Alt drag Alt with the arrows (a drag a press, the pointer stays).
+export function byKeyboard(viewer, steps) {
+  let x = Viewers[viewer].width >> 1, y = Viewers[viewer].height >> 1;
+  const arrows = (dx, dy, held = '') => [[dx, 'ArrowLeft', 'ArrowRight'], [dy, 'ArrowUp', 'ArrowDown']].flatMap(([d, less, more]) => [
+    ...Array(Math.trunc(Math.abs(d) / 10)).fill(['key', `${held}Shift+${d < 0 ? less : more}`]),
+    ...Array(Math.abs(d) % 10).fill(['key', held + (d < 0 ? less : more)])]);
+  const to = (toX, toY) => {
+    const keys = arrows(toX - x, toY - y);
+    [x, y] = [toX, toY];
+    return keys;
+  };
+  return steps.flatMap(([kind, ...a]) =>
+    kind === 'menu' ? [['keymenu', a[0]]]
+    : kind === 'click' ? [...to(a[0], a[1]), ['key', 'Space']]
+    : kind === 'right' ? [...to(a[0], a[1]), ['key', 'ContextMenu']]
+    : kind === 'drag' && a[4]?.alt ? arrows(a[2] - a[0], a[3] - a[1], 'Alt+')
+    : kind === 'drag' ? [...to(a[0], a[1]), ['keydown', 'Space'], ...to(a[2], a[3]), ['keyup', 'Space']]
+    : [[kind, ...a]]);
+}
+
 // Plays the steps in a viewer's page.
 export async function playInPage(page, viewer, steps) {
   for (const [kind, ...a] of steps) {
     if (kind === 'menu') await web.chooseMenuEntry(page, a[0]);
+    else if (kind === 'keymenu') {
+      for (const name of ['ContextMenu', ...Array(Viewers[viewer].menu.indexOf(a[0])).fill('ArrowDown'), 'Enter']) await web.key(page, name);
+    } else if (kind === 'keydown') await page.keyboard.down(a[0]);
+    else if (kind === 'keyup') await page.keyboard.up(a[0]);
     else if (kind === 'click') await web.click(page, a[0], a[1]);
     else if (kind === 'right') await web.rightPress(page, a[0], a[1]);
     else if (kind === 'drag') await web.drag(page, a[0], a[1], a[2], a[3], a[4]);

@@ -167,8 +167,12 @@ export function menuEntry(page, label) {
   { timeout: Timeout }, label);
 }
 
+// A key, with the modifiers named before it held: 'Alt+Shift+ArrowDown'.
 export async function key(page, name) {
-  await page.keyboard.press(name);
+  const [last, ...held] = name.split('+').reverse();
+  for (const modifier of held) await page.keyboard.down(modifier);
+  await page.keyboard.press(last);
+  for (const modifier of held.reverse()) await page.keyboard.up(modifier);
 }
 
 // The canvas as the page shows it: RGB bytes, in device pixels, row by row from the top.
