@@ -476,8 +476,8 @@ describe('the sketch kept', () => {
     await page.evaluate(() => { Module.gaugeplotJournal.MaxUndoBytes = 1; });
     await playInPage(page, 'gaugeplot2d', [['menu', 'Print Values'], ['menu', 'Print Values']]);
     assert.deepEqual(await page.evaluate(() => Module.gaugeplotJournal.undos.length), 1);
-    await withCtrl(page, 'z');
-    await withCtrl(page, 'z');
+    await web.key(page, 'Control+z');
+    await web.key(page, 'Control+z');
     assert.equal(await listing(page), printed, 'the listing after undoing both');
     await closePage(page);
   });
