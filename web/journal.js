@@ -24,11 +24,8 @@ var GaugeplotJournalLibrary = {
   $GaugeplotJournal__deps: ['$GaugeplotWeb', '$GaugeplotState', '$GaugeplotLink'],
   $GaugeplotJournal: {
     Format: 2,
-    MaxCalls: 50000,      // calls read from a link: about a day of editing, played in seconds
-    MaxSide: 16384,       // CSS pixels: window sides, and pointer positions either way of the window
-    MaxLink: 100000,      // characters of a fragment, written or read
     MaxUndoBytes: 64 * 1024 * 1024,  // checkpoints kept for Undo and Redo
-    Arity: {R: 2, F: 0, D: 4, U: 4, V: 3, K: 4, C: 2},
+    MaxTabHistory: 1500000,  // characters of them in the tab's copy
     initial: null,        // the state before the viewer's first call
     digest: '',           // of `initial`: which build a tab's state belongs to
     attachedThen: null,   // the menus attached then
@@ -73,24 +70,12 @@ var GaugeplotJournalLibrary = {
       return (kind === 68 /* D */ || kind === 75 /* K */ || kind === 67 /* C */) && !GaugeplotJournal.anyDown();
     },
 
-    // One call into `text`; positions relative to the one before.
-    write: function(kind, a, b, c, d) {
-      var J = GaugeplotJournal, n = [a, b, c, d];
-      if (kind === 68 || kind === 85 || kind === 75) n = [a, b - J.x, c - J.y, d];
-      if (kind === 86) n = [a - J.x, b - J.y, c, 0];
-      if (kind === 68 || kind === 85 || kind === 75) { J.x = b; J.y = c; }
-      if (kind === 86) { J.x = a; J.y = b; }
-      var letter = String.fromCharCode(kind), used = J.Arity[letter];
-      while (used > 0 && !n[used - 1]) used--;
-      J.text += letter + n.slice(0, used).join(',');
-    },
-
     // What waits: the drag's last motion, then one frame for the frames since.
     flush: function(keep) {
       var J = GaugeplotJournal;
-      if (J.motion) J.write(86, J.motion[0], J.motion[1], J.motion[2], 0);
+      if (J.motion) GaugeplotLink.write(86, J.motion[0], J.motion[1], J.motion[2], 0);
       J.motion = null;
-      if (J.frames > (keep || 0)) J.write(70);
+      if (J.frames > (keep || 0)) GaugeplotLink.write(70);
       J.frames = keep || 0;
     },
 
@@ -120,7 +105,7 @@ var GaugeplotJournalLibrary = {
         return;
       }
       J.flush();
-      J.write(kind, a, b, c, d);
+      GaugeplotLink.write(kind, a, b, c, d);
       if (kind === 68 || kind === 85) J.down[a] = kind === 68;
       if (kind === 82) { J.width = a; J.height = b; }
       if (!J.playing) J.changed();
@@ -301,27 +286,40 @@ var GaugeplotJournalLibrary = {
 
     // The tab's copy: written when the page is hidden or goes (a reload, a tab put aside, which
     // the browser may discard) and before it loads anew for its graphics; mid-drag, the sketch as
-    // the drag found it. Where the tab has no room for the state, its text alone, played at load.
+    // the drag found it. With it the checkpoints for Undo, the latest first, up to MaxTabHistory
+    // characters; where the tab has no room for them, the state alone; where it has none for
+    // that, the text alone, played at load.
     keep: function() {
-      var J = GaugeplotJournal, S = GaugeplotState;
+      var J = GaugeplotJournal, S = GaugeplotState, outputs = [];
       if (!J.initial || J.ended) return;
       var now = J.anyDown() ? {state: J.base, info: J.baseInfo} : J.here();
-      var kept = {text: J.header() + J.textAt(now.info), link: J.link};
-      try {
-        if (!now.info.actions) return sessionStorage.removeItem(J.storageKey());
-        kept.digest = J.digest;
-        kept.info = now.info;
-        kept.state = S.encode(S.take(S.runs(J.initial, now.state), now.state));
-        try {
-          sessionStorage.setItem(J.storageKey(), JSON.stringify(kept));
-        } catch (e) {
-          delete kept.state;
-          sessionStorage.setItem(J.storageKey(), JSON.stringify(kept));
+      // The listing panel's text at a checkpoint, once however many checkpoints share it.
+      var pack = function(info) {
+        var copy = Object.assign({}, info), at = outputs.indexOf(info.output);
+        copy.output = at >= 0 ? at : outputs.push(info.output) - 1;
+        return copy;
+      };
+      var delta = function(state) { return S.encode(S.take(S.runs(J.initial, state), state)); };
+      var kept = {text: J.header() + J.textAt(now.info), link: J.link, digest: J.digest, info: pack(now.info),
+        state: delta(now.state), outputs: outputs};
+      if (!J.anyDown() && J.base) {
+        kept.history = {base: delta(J.base), info: pack(J.baseInfo), undos: []};
+        for (var i = J.undos.length - 1, used = 0; i >= 0; i--) {
+          var e = J.undos[i], code = e.code || (e.code = S.encode(e.delta));
+          if ((used += code.length) > J.MaxTabHistory) break;
+          kept.history.undos.unshift({delta: code, info: pack(e.info)});
         }
-      } catch (e) {
-        J.notice('The tab has no room left for this sketch: a reload will not bring it back' +
-          (J.link.startsWith('#') ? '; its link still holds it.' : '.'));
       }
+      var fits = [function() {}, function() { delete kept.history; }, function() { delete kept.state; }];
+      for (var k = 0; k < fits.length; k++) {
+        fits[k]();
+        try {
+          if (!now.info.actions) return sessionStorage.removeItem(J.storageKey());
+          return sessionStorage.setItem(J.storageKey(), JSON.stringify(kept));
+        } catch (e) {}
+      }
+      J.notice('The tab has no room left for this sketch: a reload will not bring it back' +
+        (J.link.startsWith('#') ? '; its link still holds it.' : '.'));
     },
 
     // A sketch brought back (from the tab or a link) has no checkpoints: at the first Undo, its
@@ -376,18 +374,39 @@ var GaugeplotJournalLibrary = {
       return i + tail;
     },
 
-    // The tab's state, where it comes from this build and fits it.
+    // A checkpoint's companions as the tab kept them, or null where they do not fit this page.
+    unpack: function(info, outputs) {
+      var W = GaugeplotWeb, numbers = ['tail', 'length', 'x', 'y', 'width', 'height', 'actions'];
+      if (!info || !numbers.every(function(k) { return Number.isInteger(info[k]); }) ||
+          typeof outputs[info.output] !== 'string' || !Array.isArray(info.attached) || info.attached.length !== 3 ||
+          !info.attached.every(function(m) { return m === 0 || (m > 0 && W.menus[m]); })) return null;
+      return Object.assign({}, info, {output: outputs[info.output]});
+    },
+
+    // The tab's state, where it comes from this build and fits it, with its checkpoints.
     restoreState: function(stored) {
-      var J = GaugeplotJournal, S = GaugeplotState, W = GaugeplotWeb, info = stored.info;
-      var delta = stored.digest === J.digest && typeof stored.state === 'string' ? S.decode(stored.state) : null;
-      var numbers = ['tail', 'length', 'x', 'y', 'width', 'height', 'actions'];
-      if (!delta || !info || !numbers.every(function(k) { return Number.isInteger(info[k]); }) ||
-          typeof info.output !== 'string' || !Array.isArray(info.attached) || info.attached.length !== 3 ||
-          !info.attached.every(function(m) { return m === 0 || (m > 0 && W.menus[m]); })) return false;
+      var J = GaugeplotJournal, S = GaugeplotState, outputs = Array.isArray(stored.outputs) ? stored.outputs : [];
+      var decode = function(code, info) {
+        var delta = typeof code === 'string' ? S.decode(code) : null;
+        return delta && (info = J.unpack(info, outputs)) ? {delta: delta, info: info, code: code} : null;
+      };
+      var now = stored.digest === J.digest ? decode(stored.state, stored.info) : null;
+      if (!now) return false;
+      var h = stored.history || {}, base = decode(h.base, h.info), undos = Array.isArray(h.undos) ? h.undos.map(function(e) {
+        return decode(e.delta, e.info);
+      }) : [];
+      if (base && undos.every(Boolean)) {
+        J.base = J.initial.slice();
+        S.apply(base.delta, J.base);
+        J.baseInfo = base.info;
+        J.undos = undos;
+        undos.forEach(function(e) { J.undoBytes += S.bytes(e.delta); });
+        J.historyKnown = (undos.length ? undos[0] : base).info.actions === 0;
+      }
       var state = J.initial.slice();
-      S.apply(delta, state);
-      info.text = stored.text.slice(J.header().length);
-      J.restore(state, info);
+      S.apply(now.delta, state);
+      now.info.text = stored.text.slice(J.header().length);
+      J.restore(state, now.info);
       return true;
     },
 

@@ -23,6 +23,23 @@
 // the viewer, and the page says what it could not read. Nothing of it runs as script or markup.
 var GaugeplotLinkLibrary = {
   $GaugeplotLink: {
+    MaxCalls: 50000,      // calls read from a link: about a day of editing, played in seconds
+    MaxSide: 16384,       // CSS pixels: window sides, and pointer positions either way of the window
+    MaxLink: 100000,      // characters of a fragment, written or read
+    Arity: {R: 2, F: 0, D: 4, U: 4, V: 3, K: 4, C: 2},
+
+    // One call into the journal's text, format 2: positions relative to the one before.
+    write: function(kind, a, b, c, d) {
+      var J = GaugeplotJournal, n = [a, b, c, d];
+      if (kind === 68 || kind === 85 || kind === 75) n = [a, b - J.x, c - J.y, d];
+      if (kind === 86) n = [a - J.x, b - J.y, c, 0];
+      if (kind === 68 || kind === 85 || kind === 75) { J.x = b; J.y = c; }
+      if (kind === 86) { J.x = a; J.y = b; }
+      var letter = String.fromCharCode(kind), used = GaugeplotLink.Arity[letter];
+      while (used > 0 && !n[used - 1]) used--;
+      J.text += letter + n.slice(0, used).join(',');
+    },
+
     // The link, a moment after each finished action.
     save: function() {
       var J = GaugeplotJournal, L = GaugeplotLink, serial = ++J.saveSerial, text = J.linkText();
@@ -38,7 +55,7 @@ var GaugeplotLinkLibrary = {
         if (serial !== J.saveSerial || J.ended) return;
         J.written = serial;
         var link = '#sketch=' + code;
-        if (link.length > J.MaxLink) {
+        if (link.length > GaugeplotLink.MaxLink) {
           if (J.link !== 'long')
             J.notice('This sketch has been edited for so long that its link would be too long: the address no longer ' +
               'follows it. The tab keeps it for a reload; "New sketch" starts a link afresh.');
@@ -62,12 +79,12 @@ var GaugeplotLinkLibrary = {
 
     // The fragment's text, or a rejection; at most MaxCalls calls' worth is inflated.
     inflate: function(code) {
-      if (code.length > GaugeplotJournal.MaxLink || !/^[A-Za-z0-9_-]*$/.test(code)) return Promise.reject(new Error('not a link'));
+      if (code.length > GaugeplotLink.MaxLink || !/^[A-Za-z0-9_-]*$/.test(code)) return Promise.reject(new Error('not a link'));
       var binary = atob(code.replace(/-/g, '+').replace(/_/g, '/') + '==='.slice((code.length + 3) % 4));
       var bytes = new Uint8Array(binary.length);
       for (var i = 0; i < binary.length; i++) bytes[i] = binary.charCodeAt(i);
       var reader = new Blob([bytes]).stream().pipeThrough(new DecompressionStream('deflate-raw')).getReader();
-      var chunks = [], total = 0, limit = 40 * GaugeplotJournal.MaxCalls;
+      var chunks = [], total = 0, limit = 40 * GaugeplotLink.MaxCalls;
       var join = function() {
         var all = new Uint8Array(total), at = 0;
         chunks.forEach(function(c) { all.set(c, at); at += c.length; });
@@ -98,10 +115,10 @@ var GaugeplotLinkLibrary = {
       if (format !== 1 && format !== 2) return {problem: 'version'};
       var call = /([RFDUVKC])(-?\d{1,7}(?:,-?\d{1,7}){0,3})?/y, records = [], x = 0, y = 0;
       call.lastIndex = head[0].length;
-      while (call.lastIndex < text.length && records.length < J.MaxCalls) {
+      while (call.lastIndex < text.length && records.length < GaugeplotLink.MaxCalls) {
         var m = call.exec(text);
         var n = m && m[2] ? m[2].split(',').map(Number) : [];
-        if (!m || n.length > GaugeplotJournal.Arity[m[1]]) return {records: records, partial: true};
+        if (!m || n.length > GaugeplotLink.Arity[m[1]]) return {records: records, partial: true};
         var r = [m[1].charCodeAt(0)].concat(n, [0, 0, 0, 0]).slice(0, 5);
         if (format === 2 && (m[1] === 'D' || m[1] === 'U' || m[1] === 'K')) { r[2] = x += r[2]; r[3] = y += r[3]; }
         if (format === 2 && m[1] === 'V') { r[1] = x += r[1]; r[2] = y += r[2]; }
@@ -113,7 +130,7 @@ var GaugeplotLinkLibrary = {
     // Could the layer itself have made this call here? (Positions may lie outside the window, as
     // a drag that leaves it gives them.)
     allowed: function(r, first) {
-      var J = GaugeplotJournal, W = GaugeplotWeb, side = J.MaxSide;
+      var J = GaugeplotJournal, W = GaugeplotWeb, side = GaugeplotLink.MaxSide;
       var place = function(x, y, m) { return Math.abs(x) <= side && Math.abs(y) <= side && m >= 0 && m <= 7; };
       var button = r[1] >= 0 && r[1] <= 2;
       if (first) return r[0] === 82;  // a journal begins with the window's size

@@ -131,8 +131,11 @@ export async function timeJournals(browser, build, display = {}) {
       const tabLong = await open(browser, url, name, keptLong.text);
       const linkLong = await linkOf(page);
       const fromLink = await open(browser, `${url}${linkLong}`, name);
+      // The first Undo after a sketch came back plays its calls for their checkpoints; the next are as above.
+      const afterReload = [await tabLong.page.evaluate(timeUndoRedo), await tabLong.page.evaluate(timeUndoRedo)];
       console.log(`${name} after 225 drags: link ${linkLong.length} characters; back from the tab in ${tabLong.ms.toFixed(1)} ms, ` +
-        `from the link in ${fromLink.ms.toFixed(1)} ms (page loaded in ${fromLink.since.toFixed(0)} ms)`);
+        `from the link in ${fromLink.ms.toFixed(1)} ms (page loaded in ${fromLink.since.toFixed(0)} ms); ` +
+        `the first Undo after the tab brought it back ${afterReload[0].undo.toFixed(1)} ms, the next ${afterReload[1].undo.toFixed(1)} ms`);
       for (const o of [tab, tabLong, fromLink]) await o.context.close();
 
       // The link: the typical sketch after 100 drags, then after 1,000; the largest sketch.
