@@ -54,12 +54,19 @@ export async function launch() {
   const port = await freePort();
   const env = { ...process.env, XDG_DATA_HOME: join(home, 'data'), XDG_CACHE_HOME: join(home, 'cache'), XDG_CONFIG_HOME: join(home, 'config') };
   const driver = spawn(Driver, [`--port=${port}`], { env, stdio: 'ignore' });
+  // Not waited for by node, and ended with it should a failed case leave it open.
+  driver.unref();
+  process.once('exit', () => driver.kill());
   const url = `http://127.0.0.1:${port}`;
   for (let i = 0; ; i++) {
     try {
-      if ((await fetch(`${url}/status`).then((r) => r.json())).value.ready !== undefined) break;
+      await fetch(`${url}/status`);
+      break;
     } catch (e) {
-      if (i > 100 || driver.exitCode !== null) throw new Error(`${Driver} did not start: ${e}`);
+      if (i > 300 || driver.exitCode !== null) {
+        driver.kill();
+        throw new Error(`${Driver} did not start: ${e}`);
+      }
       await sleep(100);
     }
   }
@@ -74,7 +81,7 @@ export async function launch() {
     createBrowserContext: launch,
     defaultBrowserContext() { return this; },
     close: async () => {
-      for (const page of pages) await page.close();
+      for (const page of pages) await page.close().catch(() => {});
       driver.kill();
       await new Promise((r) => (driver.exitCode !== null ? r() : driver.once('exit', r)));
       await rm(home, { recursive: true, force: true });
