@@ -16,7 +16,8 @@ import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 
 export const Driver = process.env.WEBKIT_WEBDRIVER ?? '/usr/bin/WebKitWebDriver';
-export const MiniBrowser = process.env.WEBKIT_MINIBROWSER ?? '/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser';
+const Multiarch = { x64: 'x86_64-linux-gnu', arm64: 'aarch64-linux-gnu' }[process.arch];
+export const MiniBrowser = process.env.WEBKIT_MINIBROWSER ?? `/usr/lib/${Multiarch}/webkit2gtk-4.1/MiniBrowser`;
 
 // Put first in every page's <head>: console calls, uncaught errors and failed loads, kept in the page.
 export const Recorder = `<script>(() => {
