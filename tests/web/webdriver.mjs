@@ -73,7 +73,9 @@ export async function launch() {
   }
   const pages = new Set();
   return {
+    // One session a driver: a page a failed case left open is closed first.
     newPage: async () => {
+      for (const page of pages) await page.close().catch(() => {});
       const page = await openSession(url);
       pages.add(page);
       page.closed = () => pages.delete(page);
@@ -93,6 +95,7 @@ export async function launch() {
 async function openSession(url) {
   const created = await command(url, 'POST', '/session', { capabilities: { alwaysMatch: {
     'webkitgtk:browserOptions': { binary: MiniBrowser, args: ['--automation'] },
+    timeouts: { pageLoad: 30000, script: 30000 },  // as puppeteer's goto and the support's waits
   } } });
   return new Page(`${url}/session/${created.sessionId}`);
 }
@@ -161,17 +164,12 @@ export class Page {
   url() { return this.send('GET', '/url'); }
   title() { return this.send('GET', '/title'); }
 
-  // The window sized so that its view is width x height CSS pixels.
+  // The window sized so that its view is width x height CSS pixels, once GTK has resized it.
   async setViewport({ width, height, deviceScaleFactor = 1, hasTouch = false }) {
     if (deviceScaleFactor !== 1 || hasTouch) throw new Error('WebKit here has a scale factor of 1 and no touch');
-    let rect = { width, height };
-    for (let i = 0; i < 3; i++) {
-      await this.send('POST', '/window/rect', rect);
-      const [w, h] = await this.evaluate(() => [innerWidth, innerHeight]);
-      if (w === width && h === height) return;
-      rect = { width: rect.width + width - w, height: rect.height + height - h };
-    }
-    throw new Error(`no window gives a view of ${width} x ${height}`);
+    const [w, h] = await this.evaluate(() => [outerWidth - innerWidth, outerHeight - innerHeight]);
+    await this.send('POST', '/window/rect', { width: width + w, height: height + h });
+    await this.waitForFunction((x, y) => innerWidth === x && innerHeight === y, {}, width, height);
   }
 
   // `fn` in the page with these arguments, awaited there; elements come back as handles.
@@ -262,9 +260,12 @@ export class Page {
   }
 
   async close() {
-    await this.drain();
-    await this.send('DELETE', '');
-    this.closed?.();
+    try {
+      await this.drain();
+      await this.send('DELETE', '');
+    } finally {
+      this.closed?.();
+    }
   }
 }
 
