@@ -10,6 +10,7 @@
 // navigation and at the close. Each page is a session of its own, each browser a driver with a
 // fresh data folder, so a browser context is a second browser.
 import { spawn } from 'node:child_process';
+import { rmSync } from 'node:fs';
 import { mkdtemp, rm } from 'node:fs/promises';
 import { createServer } from 'node:net';
 import { tmpdir } from 'node:os';
@@ -57,7 +58,7 @@ export async function launch() {
   const driver = spawn(Driver, [`--port=${port}`], { env, stdio: 'ignore' });
   // Not waited for by node, and ended with it should a failed case leave it open.
   driver.unref();
-  process.once('exit', () => driver.kill());
+  process.once('exit', () => { driver.kill(); rmSync(home, { recursive: true, force: true }); });
   const url = `http://127.0.0.1:${port}`;
   for (let i = 0; ; i++) {
     try {
