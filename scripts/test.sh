@@ -10,7 +10,8 @@
 #   arm64     the arm64 build: its unit tests, its package check and the end-to-end cases that fit
 #             emulation's time, under qemu-user
 #   fuzz      each fuzz harness for FUZZ_SECONDS (default 60)
-#   web       the web build's unit tests under node, then both pages in headless Chromium
+#   web       the web build's unit tests under node, then both pages in headless Chromium, and
+#             the cases an engine's difference could break in Firefox and WebKit under Xvfb
 #   windows   the Windows build under Wine: unit tests, resources, the zip's programs, the installer
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -78,13 +79,19 @@ fuzz() {
 
 # Both viewers built with Emscripten as a static site, the unit tests cross-built and run under
 # node, then both pages in headless Chromium (tests/web), driven by puppeteer-core from the
-# committed lockfile, with the native viewers of build/ under Xvfb for the pictures to compare.
+# committed lockfile, with the native viewers of build/ under Xvfb for the pictures to compare;
+# then Firefox (puppeteer-core's WebDriver BiDi) and WebKit (WebKitWebDriver and its MiniBrowser)
+# on an Xvfb of their own, which headless Firefox's lack of WebGL asks for (xvfb-run needs xauth).
 web() {
   native
   GAUGEPLOT_PINNED_STREAMS=$pins scripts/package-web.sh --test
+  local browsers=(chromium firefox-esr webkit2gtk-driver xvfb xauth)
   # Debian's node and npm only where the machine has no npm of its own.
-  if command -v npm >/dev/null; then scripts/setup.sh chromium; else scripts/setup.sh chromium nodejs npm; fi
+  if command -v npm >/dev/null; then scripts/setup.sh "${browsers[@]}"; else scripts/setup.sh "${browsers[@]}" nodejs npm; fi
   (cd tests/web && npm ci --no-audit --no-fund --loglevel=error && node --test viewers.test.mjs)
+  for engine in firefox webkit; do
+    (cd tests/web && GAUGEPLOT_BROWSER=$engine xvfb-run -a -s '-screen 0 1280x1024x24' node --test viewers.test.mjs)
+  done
 }
 
 # Cross-built with MinGW-w64 and packed as a zip and an installer by scripts/package-windows.sh;

@@ -1,16 +1,25 @@
-// Support for the browser tests: the site served on 127.0.0.1, Debian's Chromium driven by
-// puppeteer-core, pixels read back from screenshots, and the native viewers under Xvfb.
-import { createReadStream, existsSync, statSync } from 'node:fs';
+// Support for the browser tests: the site served on 127.0.0.1, Debian's Chromium, Firefox or
+// WebKit driven by puppeteer-core or WebDriver, pixels read back from screenshots, and the native
+// viewers under Xvfb.
+import { createReadStream, existsSync, readFileSync, statSync } from 'node:fs';
 import { createServer } from 'node:http';
 import { extname, join, normalize, resolve } from 'node:path';
 import { fileURLToPath } from 'node:url';
 import { inflateSync } from 'node:zlib';
 import puppeteer from 'puppeteer-core';
+import * as webkit from './webdriver.mjs';
 
 export const Root = resolve(fileURLToPath(new URL('.', import.meta.url)), '../..');
 export const Site = process.env.GAUGEPLOT_SITE ?? join(Root, 'build-web/site');
 export const NativeBuild = process.env.GAUGEPLOT_NATIVE_BUILD ?? join(Root, 'build');
 export const Chromium = process.env.CHROMIUM ?? '/usr/bin/chromium';
+export const Firefox = process.env.FIREFOX ?? '/usr/bin/firefox-esr';
+
+// The engine the cases run on: chromium (headless), firefox or webkit (on the X display of
+// DISPLAY, an Xvfb: headless Firefox has no WebGL).
+export const Engine = process.env.GAUGEPLOT_BROWSER ?? 'chromium';
+if (!['chromium', 'firefox', 'webkit'].includes(Engine))
+  throw new Error(`GAUGEPLOT_BROWSER=${Engine}: chromium, firefox or webkit`);
 
 // Generous: SwiftShader on a loaded 2-core machine; nothing here measures speed.
 export const Timeout = 30000;
@@ -37,7 +46,9 @@ export function serve(folder = Site, headers = {}) {
       return;
     }
     response.writeHead(200, { ...headers, 'Content-Type': Types[extname(file)] ?? 'application/octet-stream' });
-    createReadStream(file).pipe(response);
+    if (Engine === 'webkit' && extname(file) === '.html')
+      response.end(readFileSync(file, 'utf8').replace('<head>', `<head>${webkit.Recorder}`));
+    else createReadStream(file).pipe(response);
   });
   return new Promise((resolvePromise, reject) => {
     server.on('error', reject);
@@ -50,10 +61,17 @@ export function serve(folder = Site, headers = {}) {
   });
 }
 
-// Headless Chromium with WebGL on SwiftShader, the same on every machine whatever its GPU.
-export function launch() {
-  if (!existsSync(Chromium))
-    throw new Error(`${Chromium} not found: apt-get install chromium (scripts/test.sh installs it)`);
+// The engine's browser. Headless Chromium has WebGL on SwiftShader, the same on every machine
+// whatever its GPU; Firefox (with a fresh profile) and WebKit have Mesa's on the X server.
+export function launch(engine = Engine) {
+  const program = { chromium: Chromium, firefox: Firefox, webkit: webkit.Driver }[engine];
+  if (!existsSync(program))
+    throw new Error(`${program} not found: scripts/setup.sh chromium firefox-esr webkit2gtk-driver (scripts/test.sh installs them)`);
+  if (engine !== 'chromium' && !process.env.DISPLAY)
+    throw new Error(`${engine} needs an X display: run under xvfb-run -a -s '-screen 0 1280x1024x24'`);
+  if (engine === 'firefox')
+    return puppeteer.launch({ browser: 'firefox', executablePath: Firefox, headless: false, protocolTimeout: 120000 });
+  if (engine === 'webkit') return webkit.launch();
   return puppeteer.launch({
     executablePath: Chromium,
     headless: true,
@@ -104,9 +122,11 @@ export async function canvasBox(page) {
 }
 
 // Window pixel (x, y) of the canvas to the page's CSS pixel; the middle of the pixel, as X
-// delivers it to the native viewer.
+// delivers it to the native viewer. WebDriver's pointer moves by whole CSS pixels (puppeteer
+// rounds Firefox's, which would give the next pixel): there the pixel's top-left corner.
 function at(page, x, y) {
-  return { x: page.canvasBox.x + x + 0.5, y: page.canvasBox.y + y + 0.5 };
+  const middle = Engine === 'chromium' ? 0.5 : 0;
+  return { x: page.canvasBox.x + x + middle, y: page.canvasBox.y + y + middle };
 }
 
 export async function click(page, x, y) {
@@ -178,8 +198,19 @@ export async function key(page, name) {
 // The canvas as the page shows it: RGB bytes, in device pixels, row by row from the top.
 export async function canvasImage(page) {
   const box = page.canvasBox;
+  if (page instanceof webkit.Page) return crop(decodePng(await page.screenshot()), box);
   const png = await page.screenshot({ clip: { x: box.x, y: box.y, width: box.width, height: box.height }, captureBeyondViewport: false });
   return decodePng(Buffer.from(png));
+}
+
+// The CSS pixels of `box` (at a scale of 1) out of a picture of the whole view.
+function crop(image, box) {
+  const width = Math.round(box.width), height = Math.round(box.height), rgb = Buffer.alloc(width * height * 3);
+  for (let y = 0; y < height; y++) {
+    const from = ((Math.round(box.y) + y) * image.width + Math.round(box.x)) * 3;
+    image.rgb.copy(rgb, y * width * 3, from, from + width * 3);
+  }
+  return { width, height, rgb };
 }
 
 // Screenshots until `done` holds for one (or the time is up); returns the last.
@@ -206,7 +237,7 @@ export async function settle(page, timeout = Timeout) {
   return last;
 }
 
-// Decodes the 8-bit, non-interlaced RGB or RGBA PNG that Chromium's screenshots are.
+// Decodes the 8-bit, non-interlaced RGB or RGBA PNG that the browsers' screenshots are.
 export function decodePng(bytes) {
   let pos = 8;
   let width = 0, height = 0, channels = 0;
