@@ -56,10 +56,10 @@ export function byKeyboard(viewer, steps) {
   };
   return steps.flatMap(([kind, ...a]) =>
     kind === 'menu' ? [['keymenu', a[0]]]
-    : kind === 'click' ? [...to(a[0], a[1]), ['key', 'Space']]
-    : kind === 'right' ? [...to(a[0], a[1]), ['key', 'ContextMenu']]
+    : kind === 'click' ? [...to(a[0], a[1]), ['key', ' ']]
+    : kind === 'right' ? [...to(a[0], a[1]), ['key', 'Shift+F10']]
     : kind === 'drag' && a[4]?.alt ? arrows(a[2] - a[0], a[3] - a[1], 'Alt+')
-    : kind === 'drag' ? [...to(a[0], a[1]), ['keydown', 'Space'], ...to(a[2], a[3]), ['keyup', 'Space']]
+    : kind === 'drag' ? [...to(a[0], a[1]), ['keydown', ' '], ...to(a[2], a[3]), ['keyup', ' ']]
     : [[kind, ...a]]);
 }
 
@@ -68,7 +68,7 @@ export async function playInPage(page, viewer, steps) {
   for (const [kind, ...a] of steps) {
     if (kind === 'menu') await web.chooseMenuEntry(page, a[0]);
     else if (kind === 'keymenu') {
-      for (const name of ['ContextMenu', ...Array(Viewers[viewer].menu.indexOf(a[0])).fill('ArrowDown'), 'Enter']) await web.key(page, name);
+      for (const name of ['Shift+F10', ...Array(Viewers[viewer].menu.indexOf(a[0])).fill('ArrowDown'), 'Enter']) await web.key(page, name);
     } else if (kind === 'keydown') await page.keyboard.down(a[0]);
     else if (kind === 'keyup') await page.keyboard.up(a[0]);
     else if (kind === 'click') await web.click(page, a[0], a[1]);

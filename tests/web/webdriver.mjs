@@ -34,7 +34,7 @@ export const Recorder = `<script>(() => {
 // WebDriver's codes of the keys the cases press, by puppeteer's names.
 const Keys = {
   Alt: '\uE00A', Control: '\uE009', Shift: '\uE008', Meta: '\uE03D', Escape: '\uE00C', Tab: '\uE004',
-  Enter: '\uE007', Backspace: '\uE003', Delete: '\uE017', ' ': '\uE00D', Home: '\uE011', End: '\uE010',
+  Enter: '\uE007', Backspace: '\uE003', Delete: '\uE017', ' ': '\uE00D', Space: '\uE00D', Home: '\uE011', End: '\uE010',
   ArrowLeft: '\uE012', ArrowUp: '\uE013', ArrowRight: '\uE014', ArrowDown: '\uE015', F10: '\uE03A',
 };
 const Element = 'element-6066-11e4-a52e-4f735466cecf';
@@ -214,6 +214,8 @@ export class Page {
     await this.evaluate((m) => { window.gaugeplotDocument = m; }, mark);
     await this.waitForFunction((m) => window.gaugeplotDocument !== m && document.readyState === 'complete', { timeout }, mark);
   }
+
+  focus(selector) { return this.evaluate((s) => document.querySelector(s).focus(), selector); }
 
   async click(selector) {
     const element = await this.send('POST', '/element', { using: 'css selector', value: selector });
