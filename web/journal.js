@@ -58,12 +58,17 @@ var GaugeplotJournalLibrary = {
     written: 0,           // the save whose link the address holds
     saving: null,         // resolves once the address holds the latest save's link
     restoredMs: 0,        // how long the sketch read at load took to come back, for the benchmark
+    lastOutput: '',
 
     viewer: function() { return Module['viewerName'] || ''; },
     storageKey: function() { return 'gaugeplot ' + GaugeplotJournal.viewer(); },
     header: function() { return GaugeplotJournal.viewer() + '/' + GaugeplotJournal.Format + ':'; },
     anyDown: function() { var d = GaugeplotJournal.down; return d[0] || d[1] || d[2]; },
-    output: function() { return document.getElementById('listing') ? document.getElementById('listing').textContent : ''; },
+    // The listing panel's text; one string for the checkpoints that share it, not one each.
+    output: function() {
+      var J = GaugeplotJournal, listing = document.getElementById('listing'), text = listing ? listing.textContent : '';
+      return text === J.lastOutput ? J.lastOutput : (J.lastOutput = text);
+    },
 
     // An action begins with a press, a key or a menu choice while no button is held.
     beginsAction: function(kind) {
