@@ -33,6 +33,8 @@ var GaugeplotJournalLibrary = {
     preFrame: null,       // the state before the last frame drawn while no button was held,
     preFrameCall: -1,     // and that frame's call
     calls: 0,             // calls since the page opened
+    liveCalls: 0,         // those from the page, not played by the journal
+    holds: 0,             // frames held after a restore
     text: '',             // the calls since the page opened or the last "New sketch", format 2
     x: 0, y: 0,           // the position `text` ends at
     frames: 0,            // frames since the last call written into `text`
@@ -89,6 +91,7 @@ var GaugeplotJournalLibrary = {
       var J = GaugeplotJournal;
       if (!J.initial) J.begin();
       if (J.ended) return;
+      if (!J.playing) J.liveCalls++;
       if (kind === 70 /* F */) {
         if (!Module['framesKeepState']) return;
         if (!J.anyDown() && (!J.playing || J.lastFrame || J.actions >= J.historyFrom - 1)) {
@@ -203,12 +206,14 @@ var GaugeplotJournalLibrary = {
         Module['_fromPagePlaying'](0);
       }
       // A frame the viewer asked for before (GLUT's, at the next animation frame) would be one
-      // more than the checkpoint's: it is let pass undrawn, unless a call has come since.
+      // more than the checkpoint's: it is let pass undrawn, unless a call from the page has come
+      // since. A later restore's hold is that one's to end.
       Module['_fromPageHold'](1);
-      var calls = J.calls;
+      var live = J.liveCalls, hold = ++J.holds;
       requestAnimationFrame(function() {
+        if (hold !== J.holds) return;
         Module['_fromPageHold'](0);
-        if (J.calls !== calls) Module['_fromPageFrame'](1);
+        if (J.liveCalls !== live) Module['_fromPageFrame'](1);
       });
       J.changed();
     },
