@@ -3,7 +3,7 @@
 // tab and from a link, the memory the page keeps, and what the journal adds to a live frame.
 // Editing is dispatched in the page as the browser would deliver it: a mouse event per motion and,
 // as a person's drag gives them, a frame after each.
-import { serve } from '../../tests/web/support.mjs';
+import { longDrag, serve } from '../../tests/web/support.mjs';
 
 const Windows = { gaugeplot2d: [640, 480], gaugeplot3d: [640, 640] };
 
@@ -33,32 +33,21 @@ export function journal(name, polygons, vertices) {
   return { text: `${name}/1:${calls.join('')}`, first: shapes.map((s) => s[0]) };
 }
 
-// In the page: `drags` drags of `motions` motions each along a jittery path, each from where the
-// last drag of its polygon's first vertex ended; in 3D every fifth an Alt turn elsewhere.
-function edit(starts, drags, motions) {
-  const canvas = document.getElementById('canvas'), box = canvas.getBoundingClientRect();
-  const three = Module.viewerName === 'gaugeplot3d';
-  const send = (target, type, x, y, alt, buttons) => target.dispatchEvent(new MouseEvent(type, {
-    bubbles: true, cancelable: true, button: 0, buttons, altKey: alt, clientX: box.left + x + 0.5, clientY: box.top + y + 0.5 }));
-  let seed = 12345;
-  const jitter = () => ((seed = (seed * 1103515245 + 12345) >>> 0) % 7) - 3;
+// `drags` drags of `motions` motions each (tests/web's longDrag), each from where the last drag of
+// its polygon's first vertex ended; in 3D every fifth an Alt turn elsewhere. Resolves to where
+// the vertices are, once the GPU has drawn every frame the drags asked for.
+async function edit(page, starts, drags, motions) {
+  const three = (await page.evaluate(() => Module.viewerName)) === 'gaugeplot3d';
   for (let d = 0; d < drags; d++) {
     const alt = three && d % 5 === 4, k = d % starts.length, from = alt ? [40, 40] : starts[k];
-    let [x, y] = from;
-    send(canvas, 'mousedown', x, y, alt, 1);
-    for (let i = 0; i < motions; i++) {
-      x = Math.min(Math.max(x + jitter() + (i < motions / 2 ? 1 : -1), 5), 600);
-      y = Math.min(Math.max(y + jitter(), 5), 470);
-      send(window, 'mousemove', x, y, alt, 1);
-      Module._fromPageFrame(1);
-    }
-    send(window, 'mouseup', x, y, alt, 0);
-    Module._fromPageFrame(1);
-    if (!alt) starts[k] = [x, y];
+    const to = [from[0] + (d % 3) - 1, from[1] + (d % 5) - 2];
+    await longDrag(page, from, to, motions, { alt });
+    if (!alt) starts[k] = to;
   }
-  // The frames drawn in one go wait for the GPU: drawn before anything is timed.
-  const gl = canvas.getContext('webgl');
-  gl.readPixels(0, 0, 1, 1, gl.RGBA, gl.UNSIGNED_BYTE, new Uint8Array(4));
+  await page.evaluate(() => {
+    const gl = document.getElementById('canvas').getContext('webgl');
+    gl.readPixels(0, 0, 1, 1, gl.RGBA, gl.UNSIGNED_BYTE, new Uint8Array(4));
+  });
   return starts;
 }
 
@@ -113,11 +102,11 @@ export async function timeJournals(browser, build, display = {}) {
       const page = tab.page;
       // A little editing, then about ten minutes of it (225 drags of 160 motions, a drag every
       // 2.7 s at 60 frames a second, as the exploring person of the report), Undo and Redo after each.
-      let starts = await page.evaluate(edit, typical.first, 5, 160);
+      let starts = await edit(page, typical.first, 5, 160);
       const little = [];
       for (let i = 0; i < 3; i++) little.push(await page.evaluate(timeUndoRedo));
       const started = Date.now();
-      starts = await page.evaluate(edit, starts, 220, 160);
+      starts = await edit(page, starts, 220, 160);
       const editedSeconds = (Date.now() - started) / 1000;
       const long = [];
       for (let i = 0; i < 3; i++) long.push(await page.evaluate(timeUndoRedo));
@@ -140,9 +129,9 @@ export async function timeJournals(browser, build, display = {}) {
 
       // The link: the typical sketch after 100 drags, then after 1,000; the largest sketch.
       const drags = await open(browser, url, name, JSON.stringify({ text: typical.text, link: '' }));
-      starts = await drags.page.evaluate(edit, typical.first, 100, 20);
+      starts = await edit(drags.page, typical.first, 100, 20);
       const link100 = await linkOf(drags.page);
-      await drags.page.evaluate(edit, starts, 900, 20);
+      await edit(drags.page, starts, 900, 20);
       const link1000 = await linkOf(drags.page);
       const from1000 = await open(browser, `${url}${link1000}`, name);
       const big = await open(browser, url, name, JSON.stringify({ text: largest.text, link: '' }));

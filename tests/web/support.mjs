@@ -187,13 +187,13 @@ export function menuEntry(page, label) {
   { timeout: Timeout }, label);
 }
 
-// A key, with the modifiers named before it held: 'Alt+Shift+ArrowDown'.
 // The mouse moved off the picture, wherever it was: a move to where it already is sends no event.
 export async function mouseAway(page) {
   await page.mouse.move(1, 1);
   await page.mouse.move(0, 0);
 }
 
+// A key, with the modifiers named before it held: 'Alt+Shift+ArrowDown'.
 export async function key(page, name) {
   const [last, ...held] = name.split('+').reverse();
   for (const modifier of held) await page.keyboard.down(modifier);
