@@ -33,22 +33,23 @@ export function journal(name, polygons, vertices) {
   return { text: `${name}/1:${calls.join('')}`, first: shapes.map((s) => s[0]) };
 }
 
-// `drags` drags of `motions` motions each (tests/web's longDrag), each from where the last drag of
-// its polygon's first vertex ended; in 3D every fifth an Alt turn elsewhere. Resolves to where
-// the vertices are, once the GPU has drawn every frame the drags asked for.
-async function edit(page, starts, drags, motions) {
+// `drags` drags of `motions` motions each (tests/web's longDrag) of the polygons' first vertices
+// in turn, each from where it is to up to 30 pixels either way of where it was at first; in 3D
+// every fifth an Alt turn elsewhere. Resolves to where the vertices are, once the GPU has drawn
+// every frame the drags asked for.
+async function edit(page, first, drags, motions, at = first.map((p) => [...p])) {
   const three = (await page.evaluate(() => Module.viewerName)) === 'gaugeplot3d';
   for (let d = 0; d < drags; d++) {
-    const alt = three && d % 5 === 4, k = d % starts.length, from = alt ? [40, 40] : starts[k];
-    const to = [from[0] + (d % 3) - 1, from[1] + (d % 5) - 2];
+    const alt = three && d % 5 === 4, k = d % first.length, from = alt ? [40, 40] : at[k];
+    const to = alt ? [40 + (d % 7) - 3, 55] : [first[k][0] + (d * 37) % 61 - 30, first[k][1] + (d * 53) % 61 - 30];
     await longDrag(page, from, to, motions, { alt });
-    if (!alt) starts[k] = to;
+    if (!alt) at[k] = to;
   }
   await page.evaluate(() => {
     const gl = document.getElementById('canvas').getContext('webgl');
     gl.readPixels(0, 0, 1, 1, gl.RGBA, gl.UNSIGNED_BYTE, new Uint8Array(4));
   });
-  return starts;
+  return at;
 }
 
 // Undo and Redo from the call to the picture: the drawing finished (a pixel read back).
@@ -102,11 +103,11 @@ export async function timeJournals(browser, build, display = {}) {
       const page = tab.page;
       // A little editing, then about ten minutes of it (225 drags of 160 motions, a drag every
       // 2.7 s at 60 frames a second, as the exploring person of the report), Undo and Redo after each.
-      let starts = await edit(page, typical.first, 5, 160);
+      let at = await edit(page, typical.first, 5, 160);
       const little = [];
       for (let i = 0; i < 3; i++) little.push(await page.evaluate(timeUndoRedo));
       const started = Date.now();
-      starts = await edit(page, starts, 220, 160);
+      at = await edit(page, typical.first, 220, 160, at);
       const editedSeconds = (Date.now() - started) / 1000;
       const long = [];
       for (let i = 0; i < 3; i++) long.push(await page.evaluate(timeUndoRedo));
@@ -129,9 +130,9 @@ export async function timeJournals(browser, build, display = {}) {
 
       // The link: the typical sketch after 100 drags, then after 1,000; the largest sketch.
       const drags = await open(browser, url, name, JSON.stringify({ text: typical.text, link: '' }));
-      starts = await edit(drags.page, typical.first, 100, 20);
+      at = await edit(drags.page, typical.first, 100, 20);
       const link100 = await linkOf(drags.page);
-      await edit(drags.page, starts, 900, 20);
+      await edit(drags.page, typical.first, 900, 20, at);
       const link1000 = await linkOf(drags.page);
       const from1000 = await open(browser, `${url}${link1000}`, name);
       const big = await open(browser, url, name, JSON.stringify({ text: largest.text, link: '' }));
